@@ -1,0 +1,165 @@
+#include "board/board.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "board/tables.h"
+#include "search/hash/zobrist.h"
+
+void Board::init() {
+  std::memset(this, 0, sizeof(Board));
+  for (int sq = 0; sq < 256; ++sq) squares[sq] = InBoard[sq] ? EMPTY : OFF_BOARD;
+  plyBase = plyRecords + SENTINEL_RECORDS;
+  for (int i = 0; i < SENTINEL_RECORDS; ++i) {
+    PlyRecord& r = plyRecords[i];
+    r.capturedCode = EMPTY;
+    r.lastCaptureRecord = &r;
+    r.move = NULL_MOVE;
+  }
+  sideToMove = RED;
+  clearBoard();
+}
+
+void Board::clearBoard() {
+  std::memset(pieceList, NO_SQUARE, sizeof pieceList);
+  for (int sq = 0; sq < 256; ++sq)
+    if (InBoard[sq]) squares[sq] = EMPTY;
+  std::memset(bitRows, 0, sizeof bitRows);
+  std::memset(bitCols, 0, sizeof bitCols);
+  currentPly = plyBase;
+  PlyRecord& base = *plyBase;
+  base = PlyRecord{};
+  base.capturedCode = EMPTY;
+  base.lastCaptureRecord = plyBase - 1;
+  plyBase[-1].givesCheck = 0;
+}
+
+void Board::placePiece(int index, int file, int row) {
+  const int sq = squareAt(file, row);
+  toggleBits(sq);
+  squares[sq] = static_cast<uint8_t>(index);
+  pieceList[index] = static_cast<uint8_t>(sq);
+  PlyRecord& base = *plyBase;
+  base.materialSignature |= PieceBit[index];
+  base.zobrist ^= zobristKind[PieceKindOf[index]][sq];
+  if (sideOfCode(index) == RED)
+    base.incrementalScore += pieceSquareByIndex[index][sq];
+  else
+    base.incrementalScore -= pieceSquareByIndex[index][sq];
+}
+
+bool squareAllowedFor(int code, int sq) {
+  if (!InBoard[sq]) return false;
+  const int side = sideOfCode(code);
+  const int row = relativeRow(side, sq);
+  const int col = fileOf(sq) - FILE_LEFT;
+  switch (PieceTypeOf[code]) {
+    case KING:
+      return PalaceMask[side][sq];
+    case ADVISOR:
+      return PalaceMask[side][sq] && ((col + row) & 1);
+    case ELEPHANT:
+      if (row == 0 || row == 4) return col == 2 || col == 6;
+      if (row == 2) return col == 0 || col == 4 || col == 8;
+      return false;
+    case PAWN:
+      return row >= 3;
+    default:
+      return true;
+  }
+}
+
+namespace {
+
+int pieceTypeOfLetter(char c) {
+  switch (std::toupper(static_cast<unsigned char>(c))) {
+    case 'K': return KING;
+    case 'A': return ADVISOR;
+    case 'B': case 'E': return ELEPHANT;
+    case 'H': case 'N': return HORSE;
+    case 'R': return ROOK;
+    case 'C': return CANNON;
+    case 'P': return PAWN;
+    default: return -1;
+  }
+}
+
+constexpr int FIRST_INDEX[PIECE_TYPE_COUNT] = {KING_INDEX,  ADVISOR_INDEX,
+                                               ELEPHANT_INDEX, HORSE_INDEX,
+                                               ROOK_INDEX,  CANNON_INDEX,
+                                               PAWN_INDEX};
+
+}  // namespace
+
+FenStatus Board::setFen(const char* text) {
+  clearBoard();
+  if (text == nullptr || *text == '\0') return FenStatus::Empty;
+
+  int next[2][PIECE_TYPE_COUNT];
+  for (int t = 0; t < PIECE_TYPE_COUNT; ++t) {
+    next[BLACK][t] = FIRST_INDEX[t];
+    next[RED][t] = FIRST_INDEX[t] + 16;
+  }
+  const char* p = text;
+  int row = 0, file = 0, ranksLeft = 9;
+  for (; *p != '\0' && *p != ' '; ++p) {
+    const char c = *p;
+    if (c == '/') {
+      ++row;
+      file = 0;
+      if (--ranksLeft < 0) break;
+    } else if (c >= '1' && c <= '9') {
+      file = file + (c - '0') > 8 ? 8 : file + (c - '0');
+    } else if (std::isalpha(static_cast<unsigned char>(c))) {
+      if (file > 8) continue;
+      const int type = pieceTypeOfLetter(c);
+      const int side = std::isupper(static_cast<unsigned char>(c)) ? RED : BLACK;
+      if (type >= 0) {
+        const int i = next[side][type];
+        if (i <= lastIndex(side) && pieceList[i] == NO_SQUARE) {
+          placePiece(i, file, row);
+          next[side][type] = i + 1;
+        }
+      }
+      ++file;
+    }
+  }
+  // Skip the rest of an over-long board field.
+  while (*p != '\0' && *p != ' ') ++p;
+  const char sideChar = *p == ' ' ? p[1] : '\0';
+  sideToMove = (sideChar == 'w' || sideChar == 'r') ? RED : BLACK;
+
+  FenStatus status = FenStatus::Ok;
+  if (pieceList[kingIndex(RED)] == NO_SQUARE || pieceList[kingIndex(BLACK)] == NO_SQUARE)
+    status = FenStatus::MissingKing;
+  for (int i = 0; i < 32 && status == FenStatus::Ok; ++i)
+    if (pieceList[i] != NO_SQUARE && !squareAllowedFor(i, pieceList[i]))
+      status = FenStatus::BadSquare;
+  if (status != FenStatus::Ok) {
+    clearBoard();
+    return status;
+  }
+
+  if (sideToMove == BLACK) {
+    plyBase->zobrist ^= sideKey;
+    plyBase->incrementalScore = -plyBase->incrementalScore;
+  }
+  plyBase[-1].givesCheck = attacksKing(otherSide(sideToMove));
+  return FenStatus::Ok;
+}
+
+void Board::trimHistory(int keep) {
+  const int h = height();
+  if (keep < 0 || keep >= h) return;
+  const int drop = h - keep;
+  const uint8_t baseInCheck = plyBase[drop - 1].givesCheck;
+  std::memmove(plyBase, plyBase + drop, sizeof(PlyRecord) * (keep + 1));
+  for (PlyRecord* r = plyBase; r <= plyBase + keep; ++r) {
+    PlyRecord* link = r->lastCaptureRecord;
+    // Links into the dropped part now stop at the sentinel below the base.
+    if (link != nullptr)
+      r->lastCaptureRecord = link - drop < plyBase ? plyBase - 1 : link - drop;
+  }
+  plyBase[-1].givesCheck = baseInCheck;
+  currentPly = plyBase + keep;
+}

@@ -1,0 +1,80 @@
+// The search-option record: switches and limits of the search, loaded whole
+// from the 272-byte image HowToThink.opt, then partly overwritten by the
+// protocol front end and the go driver. Fields sit at fixed offsets.
+#pragma once
+
+#include <cstddef>
+
+#include "types.h"
+
+struct SearchOptions {
+  uint8_t reserved0[16];
+  uint8_t useHashCutoffs;          // 0x10
+  uint8_t reserved11;
+  uint8_t storeLeafScores;         // 0x12
+  uint8_t storeRepetitionScores;   // 0x13
+  uint8_t alwaysReplace;           // 0x14
+  uint8_t reserved15[3];
+  uint8_t useNullMove;             // 0x18
+  uint8_t reserved19[11];
+  int32_t nullMoveMinDepth;        // 0x24
+  uint8_t useIid;                  // 0x28
+  uint8_t reserved29[3];
+  int32_t iidDepth;                // 0x2C
+  uint8_t reserved30[8];
+  uint8_t quiesceCheckEvasions;    // 0x38
+  uint8_t reserved39[8];
+  uint8_t useCaptureExtension;     // 0x41
+  uint8_t useGainExtension;        // 0x42
+  uint8_t reserved43[17];
+  int32_t hashCheckBound;          // 0x54
+  uint8_t reserved58[12];
+  int32_t lmrHistoryLimit;         // 0x64
+  int32_t lmrMinMoves;             // 0x68
+  uint8_t lmrAtPvNodes;            // 0x6C
+  uint8_t lmrResearch;             // 0x6D
+  int16_t lmrMinDepth;             // 0x6E
+  uint8_t usePvs;                  // 0x70
+  uint8_t reserved71[3];
+  int32_t timeLimitMs;             // 0x74
+  int32_t startTimeMs;             // 0x78
+  uint8_t reserved7c[4];
+  uint8_t useRepetitionCheck;      // 0x80
+  uint8_t maxDepth;                // 0x81: clock and input polled above it
+  uint8_t reserved82;
+  uint8_t timedDepth;              // 0x83: depth limit of a timed search
+  uint8_t debugConsole;            // 0x84
+  uint8_t reserved85[7];
+  uint8_t printNewBest;            // 0x8C
+  uint8_t reserved8d;
+  uint8_t bookSwitch[2];           // 0x8E + side
+  uint8_t reserved90[122];
+  uint8_t knowledgeLevel;          // 0x10A
+  uint8_t reserved10b;
+  int32_t printMinDepth;           // 0x10C
+};
+
+static_assert(sizeof(SearchOptions) == 272, "option image is 272 bytes");
+static_assert(offsetof(SearchOptions, useHashCutoffs) == 0x10, "");
+static_assert(offsetof(SearchOptions, nullMoveMinDepth) == 0x24, "");
+static_assert(offsetof(SearchOptions, iidDepth) == 0x2C, "");
+static_assert(offsetof(SearchOptions, quiesceCheckEvasions) == 0x38, "");
+static_assert(offsetof(SearchOptions, useCaptureExtension) == 0x41, "");
+static_assert(offsetof(SearchOptions, hashCheckBound) == 0x54, "");
+static_assert(offsetof(SearchOptions, lmrHistoryLimit) == 0x64, "");
+static_assert(offsetof(SearchOptions, lmrMinDepth) == 0x6E, "");
+static_assert(offsetof(SearchOptions, usePvs) == 0x70, "");
+static_assert(offsetof(SearchOptions, timeLimitMs) == 0x74, "");
+static_assert(offsetof(SearchOptions, useRepetitionCheck) == 0x80, "");
+static_assert(offsetof(SearchOptions, timedDepth) == 0x83, "");
+static_assert(offsetof(SearchOptions, printNewBest) == 0x8C, "");
+static_assert(offsetof(SearchOptions, bookSwitch) == 0x8E, "");
+static_assert(offsetof(SearchOptions, knowledgeLevel) == 0x10A, "");
+static_assert(offsetof(SearchOptions, printMinDepth) == 0x10C, "");
+
+extern SearchOptions searchOptions;
+
+// Reads up to 272 bytes of the image into the record; true when the file
+// could be opened. Values that would break the search are reported on
+// stderr and replaced by safe ones.
+bool loadSearchOptions(SearchOptions* options, const char* path);

@@ -1,0 +1,33 @@
+// The thin layer between the engine and the operating system: non-blocking
+// line input, sleeping, the engine clock, the program path and messages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// True when a read of standard input will not block: a line is buffered,
+// data is waiting on the descriptor, or the input has reached its end.
+bool inputAvailable();
+// Reads one whole line (any length) without its newline, or returns null
+// when nothing can be read without blocking. The text stays valid until
+// the next call.
+const char* readLine();
+// True once standard input has reached its end (or failed) and every
+// buffered line has been served.
+bool inputClosed();
+
+void sleepMs(int ms);
+// Milliseconds since the process started, from a monotonic clock.
+int64_t engineClockMs();
+
+// The program's own path: argv0 when it names a directory part, otherwise
+// the running executable's real path.
+std::string programPath(const char* argv0);
+// Index of the last '/' or '\\' in path, -1 when there is none; directory
+// (including the separator) and file name are written to the outputs.
+int splitPath(const std::string& path, std::string* directory, std::string* fileName);
+
+// Messages: caption and text on stderr in UTF-8. Never waits for an answer;
+// askYesNo always answers No.
+bool askYesNo(const char* text, const char* caption);
+void showDebugInt(int n);

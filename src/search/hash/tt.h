@@ -1,0 +1,43 @@
+// The transposition table: one 12-byte entry per slot, addressed by the low
+// key word and verified by the high key word.
+#pragma once
+
+#include "types.h"
+
+struct Board;
+
+struct HashEntry {
+  uint32_t lock;
+  int16_t depth;   // -128 when empty; 114 for a proven mate bound
+  int16_t score;
+  uint8_t moveFrom;
+  uint8_t moveTo;
+  uint8_t bound;   // 0 exact, 1 lower (>= beta), 2 upper (<= alpha)
+  uint8_t age;     // generation of the store
+};
+static_assert(sizeof(HashEntry) == 12, "hash entries are 12 bytes");
+
+enum HashBound : uint8_t { BOUND_EXACT = 0, BOUND_LOWER = 1, BOUND_UPPER = 2 };
+
+constexpr int HASH_MIN_MB = 16;
+constexpr int HASH_MAX_MB = 1024;
+constexpr int HASH_DEFAULT_MB = 32;
+
+int hashSizeBits(int sizeMb);
+// Allocates 2^bits entries (plus 4 spares); when that fails, halves the
+// table until an allocation succeeds. Returns the bits actually used.
+int allocateHash(int bits);
+void clearHash();
+void freeHash();
+void nextGeneration();
+int hashGeneration();
+uint64_t hashEntryCount();
+// The entry slot of a key (tests and diagnostics).
+HashEntry* hashEntryFor(ZobristKey key);
+
+int probeHash(const Board& board, int depth, int alpha, int beta, Move* move,
+              int* code, bool allowShallow);
+void storeHash(const Board& board, int depth, int score, int bound, Move move);
+bool shouldReplace(const HashEntry& entry, int depth, int bound, int score);
+// Start-up consistency scan; reports odd depths on stderr.
+void checkHashTable(int bound);
