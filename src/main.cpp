@@ -1,1 +1,42 @@
-int main() { return 0; }
+// Process entry: the UCCI engine, or one of the command-line tools.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "frontend/gocommand.h"
+#include "frontend/position.h"
+#include "frontend/startup.h"
+#include "movegen/perft.h"
+
+namespace {
+
+constexpr int PERFT_MAX_DEPTH = 64;
+
+int usage() {
+  std::fprintf(stderr, "usage: tolvane | tolvane perft DEPTH [FEN] | tolvane bench\n");
+  return 2;
+}
+
+int perftCommand(int argc, char** argv) {
+  if (argc < 3 || argv[2][0] < '0' || argv[2][0] > '9') return usage();
+  const int depth = parseBoundedInt(argv[2], PERFT_MAX_DEPTH);
+  // The FEN may come as one argument or as its blank-separated fields.
+  std::string fen;
+  for (int i = 3; i < argc; ++i) {
+    if (!fen.empty()) fen += ' ';
+    fen += argv[i];
+  }
+  return runPerft(depth, fen.empty() ? START_FEN : fen.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc <= 1) return runUcciEngine(argv[0]);
+  if (std::strcmp(argv[1], "perft") == 0) return perftCommand(argc, argv);
+  if (std::strcmp(argv[1], "bench") == 0) {
+    std::fprintf(stderr, "bench: not available yet\n");
+    return 1;
+  }
+  return usage();
+}

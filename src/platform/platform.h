@@ -5,16 +5,19 @@
 #include <cstdint>
 #include <string>
 
-// True when a read of standard input will not block: a line is buffered,
-// data is waiting on the descriptor, or the input has reached its end.
+// True when a read of standard input will not block: a whole line is
+// buffered, or the input has reached its end.
 bool inputAvailable();
-// Reads one whole line (any length) without its newline, or returns null
-// when nothing can be read without blocking. The text stays valid until
-// the next call.
+// Reads one whole line (any length) without its newline (and without a
+// carriage return before it), or returns null when no whole line can be read
+// without blocking. The text stays valid until the next call.
 const char* readLine();
 // True once standard input has reached its end (or failed) and every
 // buffered line has been served.
 bool inputClosed();
+// Points the reader at another descriptor and forgets everything buffered
+// (tests feed the reader from a pipe this way).
+void resetInput(int fd);
 
 void sleepMs(int ms);
 // Milliseconds since the process started, from a monotonic clock.

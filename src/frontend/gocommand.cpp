@@ -1,0 +1,93 @@
+#include "frontend/gocommand.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "config/searchoptions.h"
+#include "frontend/movetext.h"
+#include "frontend/output.h"
+
+int parseBoundedInt(const char* text, int maximum) {
+  int value = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    value = value * 10 + (*text - '0');
+    if (value > maximum) value = maximum;
+  }
+  return value;
+}
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The text right after the whole word `word` (and the blanks behind it), or
+// null when the line does not hold that word.
+const char* valueAfterWord(const char* line, const char* word) {
+  const size_t length = std::strlen(word);
+  for (const char* p = line; *p != '\0';) {
+    while (isBlank(*p)) ++p;
+    const char* start = p;
+    while (*p != '\0' && !isBlank(*p)) ++p;
+    if (static_cast<size_t>(p - start) == length && std::memcmp(start, word, length) == 0) {
+      while (isBlank(*p)) ++p;
+      return p;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth) {
+  GoRequest r{false, 0, false, 0, GO_MAX_DEPTH};
+  if (valueAfterWord(line, "infinite") != nullptr) {
+    r.setsTimeLimit = true;
+    r.timeLimitMs = GO_INFINITE_MS;
+    return r;
+  }
+  if (const char* t = valueAfterWord(line, "time")) {
+    const int64_t seconds = parseBoundedInt(t, GO_MAX_SECONDS);
+    const char* movesToGo = valueAfterWord(line, "movestogo");
+    const char* increment = valueAfterWord(line, "increment");
+    const int64_t divisor = std::max(movesDivisor, 1);
+    int64_t ms = seconds * 1000;
+    if (movesToGo != nullptr && parseBoundedInt(movesToGo, GO_MAX_MOVES_TO_GO) > 0)
+      ms = seconds * 1000 / divisor;
+    else if (increment != nullptr)
+      ms = (divisor * parseBoundedInt(increment, GO_MAX_INCREMENT) + seconds) * 1000 / divisor;
+    r.setsTimeLimit = true;
+    r.timeLimitMs = static_cast<int>(std::min<int64_t>(ms, INT32_MAX));
+    r.depth = timedDepth;
+  }
+  if (const char* d = valueAfterWord(line, "depth")) {
+    const int depth = parseBoundedInt(d, GO_MAX_DEPTH);
+    r.setsMaxDepth = true;
+    r.maxDepth = depth;
+    r.setsTimeLimit = true;
+    r.timeLimitMs = GO_DEPTH_ONLY_MS;
+    r.depth = depth;
+  }
+  return r;
+}
+
+void applyGoRequest(const GoRequest& request, SearchOptions* options) {
+  if (request.setsTimeLimit) options->timeLimitMs = request.timeLimitMs;
+  if (request.setsMaxDepth) options->maxDepth = static_cast<uint8_t>(request.maxDepth);
+}
+
+void sendBestMove(const PvRecord& pv) {
+  if (pv.count <= 0 || isNullMove(pv.moves[0])) {
+    // Nothing to play (no legal move, or a search that found no line).
+    sendLine("nobestmove");
+    return;
+  }
+  char first[5], second[5];
+  moveToText(pv.moves[0], first);
+  if (pv.count > 1) {
+    moveToText(pv.moves[1], second);
+    sendLine("bestmove %s ponder %s", first, second);
+  } else {
+    sendLine("bestmove %s", first);
+  }
+}

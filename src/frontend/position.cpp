@@ -1,0 +1,99 @@
+#include "frontend/position.h"
+
+#include <cstring>
+
+#include "board/board.h"
+#include "board/tables.h"
+#include "frontend/movetext.h"
+#include "movegen/movegen.h"
+#include "search/searchstate.h"
+
+int replayedMoveCount = 0;
+
+namespace {
+
+constexpr size_t MOVE_TEXT_LENGTH = 4;
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+const char* skipBlanks(const char* p) {
+  while (isBlank(*p)) ++p;
+  return p;
+}
+
+const char* wordEnd(const char* p) {
+  while (*p != '\0' && !isBlank(*p)) ++p;
+  return p;
+}
+
+bool wordIs(const char* start, const char* end, const char* word) {
+  const size_t length = std::strlen(word);
+  return static_cast<size_t>(end - start) == length && std::memcmp(start, word, length) == 0;
+}
+
+// The text behind the whole word `word` at or after p, or null.
+const char* findWord(const char* p, const char* word) {
+  for (p = skipBlanks(p); *p != '\0'; p = skipBlanks(p)) {
+    const char* end = wordEnd(p);
+    if (wordIs(p, end, word)) return skipBlanks(end);
+    p = end;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool setUpPosition(Board& board, const char* fen) {
+  replayedMoveCount = 0;
+  const FenStatus status = board.setFen(fen);
+  rootSide = board.sideToMove;
+  // A side to move that could take the other king means the other side
+  // moved into check: no game reaches that.
+  return status == FenStatus::Ok && !board.attacksKing(board.sideToMove);
+}
+
+bool isReplayableMove(const Board& board, Move m) {
+  if (isNullMove(m) || !InBoard[m.from] || !InBoard[m.to]) return false;
+  const int piece = board.squares[m.from];
+  if (piece >= EMPTY || sideOfCode(piece) != board.sideToMove) return false;
+  const int target = board.squares[m.to];
+  if (target < EMPTY && PieceTypeOf[target] == KING) return false;
+  // Palace, elephant points of its own half and pawn rows.
+  if (!squareAllowedFor(piece, m.to)) return false;
+  return isPseudoLegal(board, board.sideToMove, m);
+}
+
+int replayMoves(Board& board, const char* moves) {
+  int made = 0;
+  for (const char* p = skipBlanks(moves); *p != '\0'; p = skipBlanks(p)) {
+    const char* end = wordEnd(p);
+    if (static_cast<size_t>(end - p) != MOVE_TEXT_LENGTH) break;
+    const Move m = textToMove(p);
+    if (!isReplayableMove(board, m)) break;
+    if (board.height() >= GAME_RECORD_LIMIT) board.trimHistory(GAME_RECORDS_KEPT);
+    if (board.makeMove(m)) break;
+    ++made;
+    p = end;
+  }
+  return made;
+}
+
+bool servePosition(Board& board, const char* line, bool valid) {
+  const char* p = skipBlanks(line);
+  p = skipBlanks(wordEnd(p));  // behind "position"
+  const char* end = wordEnd(p);
+  const char* rest;
+  if (wordIs(p, end, "fen")) {
+    rest = skipBlanks(end);
+    valid = setUpPosition(board, rest);
+  } else if (wordIs(p, end, "startpos")) {
+    rest = end;
+    valid = setUpPosition(board, START_FEN);
+  } else {
+    return valid;
+  }
+  const char* moves = findWord(rest, "moves");
+  if (valid && moves != nullptr) replayedMoveCount = replayMoves(board, moves);
+  rootSide = board.sideToMove;
+  return valid;
+}

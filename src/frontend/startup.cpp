@@ -1,0 +1,118 @@
+#include "frontend/startup.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "board/board.h"
+#include "board/lines.h"
+#include "board/tables.h"
+#include "config/config.h"
+#include "config/evalscript.h"
+#include "config/searchoptions.h"
+#include "config/timemanager.h"
+#include "frontend/output.h"
+#include "frontend/position.h"
+#include "frontend/protocol.h"
+#include "platform/platform.h"
+#include "search/hash/tt.h"
+#include "search/hash/zobrist.h"
+
+namespace {
+
+constexpr int POLL_INTERVAL_MS = 10;
+constexpr int STARTUP_MAX_DEPTH = 1;
+
+// Failure messages of the data-file loaders (text, caption).
+constexpr const char* CONFIG_FAILED_TEXT = "配置文件装载失败!";
+constexpr const char* CONFIG_FAILED_CAPTION = "配置文件装载失败";
+constexpr const char* EVAL_FAILED_TEXT = "评价脚本读取错误!";
+constexpr const char* EVAL_FAILED_CAPTION = "评价脚本读取错误";
+constexpr const char* TIME_FAILED_TEXT = "时间分配选项文件装载失败!";
+constexpr const char* TIME_FAILED_CAPTION = "时间分配文件装载失败";
+
+const char* const IDENTIFICATION[] = {
+    "id name Tolvane",
+    "id copyright (C) the Tolvane developers, free to use and share",
+    "id author Tolvane developers",
+    "id user Tolvane Test Team",
+    "option batch type check default false",
+    "option debug type check default false",
+    "option ponder type check default false",
+    "option bookfiles type string default ",
+    "option hashsize type spin min 16 max 1024 default 16",
+    "option pruning type combo var none var small var medium var large default large",
+    "option knowledge type combo var none var small var medium var large default large",
+    "option selectivity type combo var none var small var medium var large default none",
+    "option loadbook type button",
+    "ucciok",
+};
+
+// Waits for the first line; true when it is exactly "ucci".
+bool waitForUcci() {
+  for (;;) {
+    const char* line = readLine();
+    if (line != nullptr) return std::strcmp(line, "ucci") == 0;
+    if (inputClosed()) return false;
+    sleepMs(POLL_INTERVAL_MS);
+  }
+}
+
+void setUpHashTable() {
+  int hashSizeMb = HASH_DEFAULT_MB;
+  if (!loadConfig("Config.ini", &hashSizeMb)) askYesNo(CONFIG_FAILED_TEXT, CONFIG_FAILED_CAPTION);
+  allocateHash(hashSizeBits(hashSizeMb));
+  clearHash();
+  checkHashTable(searchOptions.hashCheckBound);
+}
+
+void loadSearchSettings(const std::string& exeDirectory) {
+  loadSearchOptions(&searchOptions, (exeDirectory + "HowToThink.opt").c_str());
+  searchOptions.maxDepth = STARTUP_MAX_DEPTH;
+  timeManager.setDefaults();
+  if (!loadTimeManagement(&timeManager, "TimeManagement.txt"))
+    askYesNo(TIME_FAILED_TEXT, TIME_FAILED_CAPTION);
+  // The opening book is loaded here once the engine has one.
+  searchOptions.bookSwitch[BLACK] = 1;
+  searchOptions.bookSwitch[RED] = 1;
+}
+
+void shutDown(Board* board) {
+  freeHash();
+  // The history table, the book table and the move tables are released
+  // here, in this order, once the engine has them.
+  delete board;
+  sendLine("bye");
+}
+
+}  // namespace
+
+int runUcciEngine(const char* argv0) {
+  // A front end that goes away must not kill us in the middle of a write.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::string exeDirectory, exeName;
+  splitPath(programPath(argv0), &exeDirectory, &exeName);
+  if (!waitForUcci()) return 0;
+
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  buildPieceTables();
+  initZobrist();
+  setUpHashTable();
+  if (!loadEvaluationScript((exeDirectory + "PosVal.txt").c_str())) {
+    askYesNo(EVAL_FAILED_TEXT, EVAL_FAILED_CAPTION);
+    freeHash();
+    return 0;
+  }
+  buildLineTables();
+  Board* board = new Board;
+  board->init();
+  loadSearchSettings(exeDirectory);
+  EngineSession session{board, setUpPosition(*board, START_FEN)};
+  for (const char* line : IDENTIFICATION) sendLine("%s", line);
+
+  runCommandLoop(session);
+  shutDown(board);
+  return 0;
+}

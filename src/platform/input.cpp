@@ -1,0 +1,120 @@
+// Non-blocking line input over a file descriptor. Everything read from the
+// descriptor stays in our own buffer until it is served as a line, so data
+// that arrived together with an earlier line is never lost and counts as
+// available at once.
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace {
+
+constexpr size_t READ_CHUNK = 65536;
+
+struct LineReader {
+  int fd = 0;
+  std::string pending;   // bytes read, not yet served
+  size_t served = 0;     // offset of the first unserved byte in pending
+  size_t scanned = 0;    // bytes from `served` already known to hold no '\n'
+  bool ended = false;    // the descriptor reported its end or an error
+  std::string line;      // the line handed out last
+};
+
+LineReader reader;
+
+bool hasWholeLine() {
+  const size_t from = reader.served + reader.scanned;
+  if (from >= reader.pending.size()) return false;
+  const void* nl = std::memchr(reader.pending.data() + from, '\n', reader.pending.size() - from);
+  if (nl == nullptr) {
+    reader.scanned = reader.pending.size() - reader.served;
+    return false;
+  }
+  return true;
+}
+
+// Reads whatever the descriptor holds right now, without waiting, until a
+// newline has arrived or nothing more is ready.
+void fillWithoutBlocking() {
+  while (!reader.ended && !hasWholeLine()) {
+    pollfd p{reader.fd, POLLIN, 0};
+    const int ready = poll(&p, 1, 0);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      reader.ended = true;
+      return;
+    }
+    if (ready == 0) return;
+    if ((p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) == 0) return;
+    if (p.revents & POLLNVAL) {
+      reader.ended = true;
+      return;
+    }
+    static char chunk[READ_CHUNK];
+    const ssize_t n = read(reader.fd, chunk, sizeof chunk);
+    if (n > 0) {
+      reader.pending.append(chunk, static_cast<size_t>(n));
+    } else if (n == 0) {
+      reader.ended = true;
+    } else if (errno != EINTR && errno != EAGAIN) {
+      reader.ended = true;
+    } else {
+      return;
+    }
+  }
+}
+
+bool hasUnserved() { return reader.served < reader.pending.size(); }
+
+}  // namespace
+
+bool inputAvailable() {
+  if (hasWholeLine()) return true;
+  fillWithoutBlocking();
+  return hasWholeLine() || reader.ended;
+}
+
+const char* readLine() {
+  if (!inputAvailable()) return nullptr;
+  const size_t begin = reader.served;
+  size_t end;  // one past the last character of the line
+  if (hasWholeLine()) {
+    const char* base = reader.pending.data();
+    end = static_cast<size_t>(
+        static_cast<const char*>(std::memchr(base + begin + reader.scanned, '\n',
+                                             reader.pending.size() - begin - reader.scanned)) -
+        base);
+    reader.served = end + 1;
+  } else if (hasUnserved()) {
+    // The input ended without a final newline: the rest is the last line.
+    end = reader.pending.size();
+    reader.served = end;
+  } else {
+    return nullptr;
+  }
+  reader.scanned = 0;
+  size_t length = end - begin;
+  if (length > 0 && reader.pending[begin + length - 1] == '\r') --length;
+  reader.line.assign(reader.pending, begin, length);
+  // Drop served bytes once they make up most of the buffer.
+  if (reader.served > READ_CHUNK && reader.served * 2 > reader.pending.size()) {
+    reader.pending.erase(0, reader.served);
+    reader.served = 0;
+  }
+  return reader.line.c_str();
+}
+
+bool inputClosed() { return reader.ended && !hasUnserved(); }
+
+void resetInput(int fd) {
+  reader.fd = fd;
+  reader.pending.clear();
+  reader.served = 0;
+  reader.scanned = 0;
+  reader.ended = false;
+  reader.line.clear();
+}
