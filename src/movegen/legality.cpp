@@ -44,3 +44,11 @@ bool isPseudoLegal(const Board& b, int side, Move m) {
       return false;
   }
 }
+
+bool hasNoLegalMove(Board& b, int side) {
+  Move moves[MAX_MOVES];
+  const int n = generateAllMoves(b, side, moves);
+  for (int i = 0; i < n; ++i)
+    if (!b.leavesKingAttacked(moves[i], side)) return false;
+  return true;
+}
