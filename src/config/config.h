@@ -2,6 +2,7 @@
 #pragma once
 
 // Reads the file; true when its end mark is right. A size outside the
-// table's range is reported on stderr and clamped; values read before a
-// bad end mark are kept.
+// table's range 16..1024 is reported on stderr and clamped (a size of 0 or
+// below means the built-in 32); values read before a bad end mark are kept.
+// hashSizeMb is left alone when the file gives no size.
 bool loadConfig(const char* path, int* hashSizeMb);

@@ -4,6 +4,16 @@
 
 #include "types.h"
 
+// Fixed numbers of the derived tables.
+constexpr int SCRIPT_KING_VALUE = MATE;  // both kings, whatever the file says
+constexpr double ROOK_MARGIN_SMALL_FACTOR = 0.4;
+constexpr double ROOK_MARGIN_LARGE_FACTOR = 1.85;
+// Lines of the mirror-check report before it is cut short.
+constexpr int MIRROR_REPORT_MAX_LINES = 20;
+// The material-and-placement score of any position must stay within this,
+// far from the mate scores; a script that allows more is refused.
+constexpr int SCRIPT_SCORE_LIMIT = 10000;
+
 struct EvalScript {
   int pieceSecond[PIECE_TYPE_COUNT];  // second number of each piece block
   float gridScale2[2];
@@ -41,6 +51,24 @@ struct EvalScript {
 extern EvalScript evalScript;
 
 // Loads the script, fills pieceValue, pieceSquare and pieceSquareByIndex,
-// the derived tables and MoveDelta; true when the whole file was read and
-// its end mark is right.
+// the derived tables and MoveDelta; true when the whole file was read, its
+// end mark is right and its values keep every score within
+// SCRIPT_SCORE_LIMIT. Values outside their sensible ranges are reported on
+// stderr and clamped. Needs the piece tables and the Zobrist keys.
 bool loadEvaluationScript(const char* path);
+
+// ---- steps of the load, open for tests
+// From the black piece tables as read: pieceValue (kings SCRIPT_KING_VALUE),
+// the red tables (the black ones mirrored top to bottom),
+// pieceSquareByIndex and the rook margins.
+void deriveScoreTables();
+// Compares every piece's square values with their left-right mirror images
+// and reports the differing pairs (at most MIRROR_REPORT_MAX_LINES lines and
+// a count of the rest) with askYesNo. Returns the number of differing pairs.
+int checkMirrorSymmetry();
+// halvingTable from its entry 0, stepTable from its entry 1 (index 6), and
+// the three relation tables from their distance lists.
+void deriveScriptTables();
+// The largest material-and-placement score any position can reach: one
+// side's best placement of all its pieces against the other's worst.
+int scriptScoreBound();

@@ -1,0 +1,107 @@
+// Tables derived from the evaluation script, and the checks run on it.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "board/board.h"
+#include "board/tables.h"
+#include "config/evalscript.h"
+#include "platform/platform.h"
+
+void deriveScoreTables() {
+  for (int t = 0; t < PIECE_TYPE_COUNT; ++t) {
+    const int black = t, red = t + PIECE_TYPE_COUNT;
+    if (t == KING) pieceValue[black] = SCRIPT_KING_VALUE;
+    pieceValue[red] = pieceValue[black];
+    // Red's square on frame rank 3 + r is black's on rank 12 - r.
+    for (int sq = 0; sq < 256; ++sq)
+      pieceSquare[red][sq] = InBoard[sq] ? pieceSquare[black][flipRank(sq)] : 0;
+  }
+  for (int p = 0; p < 32; ++p) {
+    const int kind = PieceKindOf[p];
+    for (int sq = 0; sq < 256; ++sq)
+      pieceSquareByIndex[p][sq] = InBoard[sq] ? pieceSquare[kind][sq] + pieceValue[kind] : 0;
+  }
+  const double rook = pieceValue[ROOK];
+  evalScript.rookMarginSmall = static_cast<int>(ROOK_MARGIN_SMALL_FACTOR * rook);
+  evalScript.rookMarginLarge = static_cast<int>(ROOK_MARGIN_LARGE_FACTOR * rook);
+}
+
+int checkMirrorSymmetry() {
+  std::string report;
+  int differing = 0;
+  for (int p = 0; p < 32; ++p)
+    for (int sq = 0; sq < 256; ++sq) {
+      const int col = fileOf(sq);
+      if (!InBoard[sq] || col > FILE_CENTRE) continue;
+      const int mirror = makeSquare(rankOf(sq), FILE_LEFT + FILE_RIGHT - col);
+      if (pieceSquareByIndex[p][sq] == pieceSquareByIndex[p][mirror]) continue;
+      if (++differing > MIRROR_REPORT_MAX_LINES) continue;
+      char line[96];
+      std::snprintf(line, sizeof line, "\n%s %d行%d-%d列镜像不对称", PieceName[PieceKindOf[p]],
+                    rankOf(sq) - RANK_TOP, col - FILE_LEFT, FILE_RIGHT - col);
+      report += line;
+    }
+  if (differing > MIRROR_REPORT_MAX_LINES) {
+    char line[64];
+    std::snprintf(line, sizeof line, "\n另有%d处镜像不对称",
+                  differing - MIRROR_REPORT_MAX_LINES);
+    report += line;
+  }
+  if (differing > 0) askYesNo(report.c_str(), "");
+  return differing;
+}
+
+namespace {
+
+constexpr int HALVING_STEPS = 9;
+constexpr int STEP_RANGE = 5;
+constexpr int RELATION_FILE_LIMIT = 160;  // same file: fewer than 10 ranks apart
+constexpr int RELATION_RANK_LIMIT = 8;    // same rank: at most 8 files apart
+
+void buildRelation(uint8_t* table, const int* fileDistance, const int* rankDistance) {
+  for (int delta = -256; delta < 256; ++delta) {
+    const int d = delta < 0 ? -delta : delta;
+    int v = 0;
+    if (d < RELATION_FILE_LIMIT && d % 16 == 0)
+      v = fileDistance[d / 16];
+    else if (d <= RELATION_RANK_LIMIT)
+      v = rankDistance[d];
+    table[delta + 256] = static_cast<uint8_t>(v & 0xFF);
+  }
+}
+
+}  // namespace
+
+void deriveScriptTables() {
+  EvalScript& e = evalScript;
+  for (int i = 1; i < HALVING_STEPS; ++i) e.halvingTable[i] = e.halvingTable[0] >> i;
+  const int step = e.stepTable[STEP_RANGE + 1];
+  for (int i = -STEP_RANGE; i <= STEP_RANGE; ++i) e.stepTable[i + STEP_RANGE] = i * step;
+  buildRelation(e.relation20, e.fileDistance20, e.rankDistance20);
+  buildRelation(e.relation21, e.fileDistance21, e.rankDistance21);
+  buildRelation(e.relation22, e.fileDistance22, e.rankDistance22);
+}
+
+int scriptScoreBound() {
+  int best[2] = {0, 0}, worst[2] = {0, 0};
+  for (int p = 0; p < 32; ++p) {
+    const int kind = PieceKindOf[p];
+    const bool king = PieceTypeOf[p] == KING;
+    int hi = INT32_MIN, lo = INT32_MAX;
+    for (int sq = 0; sq < 256; ++sq) {
+      if (!squareAllowedFor(p, sq)) continue;
+      const int v = king ? pieceSquare[kind][sq] : pieceSquareByIndex[p][sq];
+      hi = std::max(hi, v);
+      lo = std::min(lo, v);
+    }
+    // A captured piece counts 0; a king is always on the board.
+    if (!king) {
+      hi = std::max(hi, 0);
+      lo = std::min(lo, 0);
+    }
+    best[sideOfCode(p)] += hi;
+    worst[sideOfCode(p)] += lo;
+  }
+  return std::max(best[RED] - worst[BLACK], best[BLACK] - worst[RED]);
+}
