@@ -24,8 +24,10 @@ constexpr int HASH_MAX_MB = 1024;
 constexpr int HASH_DEFAULT_MB = 32;
 
 int hashSizeBits(int sizeMb);
-// Allocates 2^bits entries (plus 4 spares); when that fails, halves the
-// table until an allocation succeeds. Returns the bits actually used.
+// Allocates 2^bits entries (plus 4 spares, seen only by checkHashTable) and
+// clears them; when that fails, halves the table until an allocation
+// succeeds. Returns the bits actually used (-1 only if not even one entry
+// could be had). A previous table is released first.
 int allocateHash(int bits);
 void clearHash();
 void freeHash();
@@ -39,5 +41,7 @@ int probeHash(const Board& board, int depth, int alpha, int beta, Move* move,
               int* code, bool allowShallow);
 void storeHash(const Board& board, int depth, int score, int bound, Move move);
 bool shouldReplace(const HashEntry& entry, int depth, int bound, int score);
-// Start-up consistency scan; reports odd depths on stderr.
+// Start-up consistency scan; reports odd depths through showDebugInt. The
+// bound is the search options' hashCheckBound: a stored depth below -bound
+// counts as odd.
 void checkHashTable(int bound);

@@ -1,0 +1,167 @@
+#include "search/hash/tt.h"
+
+#include <cstdlib>
+
+#include "board/board.h"
+#include "config/searchoptions.h"
+#include "platform/platform.h"
+#include "search/searchstate.h"
+
+namespace {
+
+constexpr int EMPTY_DEPTH = -128;
+constexpr int MATE_DEPTH = 114;     // a proven mate bound satisfies every probe
+constexpr int HASH_MOVE_SCORE = 32766;
+constexpr int SPARE_ENTRIES = 4;    // reached only by the start-up scan
+constexpr int GENERATIONS = 16;
+constexpr int SMALL_HASH_MB = 4;    // smaller requests get the minimum size
+constexpr int SHALLOW_DEPTH = 2;    // probes this shallow need allowShallow
+constexpr int DEEPEST_SANE_DEPTH = 115;
+
+HashEntry* table = nullptr;
+uint64_t entryCount = 0;
+uint32_t indexMask = 0;
+int generation = 0;
+int ageTable[GENERATIONS];
+
+// Whether a same-position store replaces the stored move, by
+// [stored entry deeper than the new result][stored bound][new bound].
+constexpr uint8_t MoveReplaces[2][3][3] = {
+    {{1, 1, 0}, {1, 1, 1}, {1, 1, 1}},  // stored depth <= new depth
+    {{1, 1, 0}, {1, 1, 0}, {1, 1, 1}},  // stored entry deeper
+};
+
+void recomputeAges() {
+  for (int g = 0; g < GENERATIONS; ++g)
+    ageTable[g] = (generation - g + GENERATIONS) % GENERATIONS;
+}
+
+void clearEntries() {
+  for (uint64_t i = 0; i < entryCount + SPARE_ENTRIES; ++i)
+    table[i] = HashEntry{0, EMPTY_DEPTH, 0, 0, 0, 0, 0};
+}
+
+inline HashEntry& slotOf(const Board& board) {
+  return table[keyLow(board.currentPly->zobrist) & indexMask];
+}
+
+}  // namespace
+
+int hashSizeBits(int sizeMb) {
+  if (sizeMb < SMALL_HASH_MB) sizeMb = HASH_MIN_MB;
+  const uint64_t bytes = static_cast<uint64_t>(sizeMb) << 20;
+  int bits = 0;
+  while (((uint64_t(2) << bits) + SPARE_ENTRIES) * sizeof(HashEntry) <= bytes) ++bits;
+  return bits;
+}
+
+int allocateHash(int bits) {
+  freeHash();
+  if (bits > 31) bits = 31;
+  if (bits < 0) bits = 0;
+  for (;; --bits) {
+    const uint64_t n = uint64_t(1) << bits;
+    table = static_cast<HashEntry*>(std::malloc((n + SPARE_ENTRIES) * sizeof(HashEntry)));
+    if (table != nullptr || bits == 0) {
+      if (table == nullptr) return -1;  // not even a handful of entries
+      entryCount = n;
+      indexMask = static_cast<uint32_t>(n - 1);
+      clearEntries();
+      return bits;
+    }
+  }
+}
+
+void clearHash() {
+  if (table != nullptr) clearEntries();
+  generation = 0;
+  recomputeAges();
+}
+
+void freeHash() {
+  std::free(table);
+  table = nullptr;
+  entryCount = 0;
+  indexMask = 0;
+}
+
+void nextGeneration() {
+  generation = (generation + 1) % GENERATIONS;
+  recomputeAges();
+}
+
+int hashGeneration() { return generation; }
+uint64_t hashEntryCount() { return entryCount; }
+HashEntry* hashEntryFor(ZobristKey key) { return &table[keyLow(key) & indexMask]; }
+
+int probeHash(const Board& board, int depth, int alpha, int beta, Move* move,
+              int* code, bool allowShallow) {
+  const HashEntry& e = slotOf(board);
+  if (e.lock != keyHigh(board.currentPly->zobrist)) {
+    *move = NULL_MOVE;
+    *code = 4;
+    return NO_SCORE;
+  }
+  *move = Move{e.moveFrom, e.moveTo, HASH_MOVE_SCORE};
+  if (depth <= e.depth && (allowShallow || depth > SHALLOW_DEPTH)) {
+    if (e.bound == BOUND_EXACT) {
+      *code = 0;
+      return e.score;
+    }
+    if ((e.bound == BOUND_LOWER && e.score >= beta) ||
+        (e.bound == BOUND_UPPER && e.score <= alpha)) {
+      *code = 1;
+      return e.score;
+    }
+    *code = 2;
+    return NO_SCORE;
+  }
+  *code = 3;
+  return NO_SCORE;
+}
+
+bool shouldReplace(const HashEntry& entry, int depth, int bound, int score) {
+  const int e = entry.depth - ageTable[entry.age % GENERATIONS];
+  if (e < depth) return true;
+  if (e > depth) return bound < entry.bound;
+  if (bound != entry.bound) return bound < entry.bound || entry.bound != BOUND_EXACT;
+  if (bound == BOUND_UPPER) return score < entry.score;
+  if (bound == BOUND_LOWER) return score > entry.score;
+  return false;
+}
+
+void storeHash(const Board& board, int depth, int score, int bound, Move move) {
+  if (stopRequested) return;
+  HashEntry& e = slotOf(board);
+  const uint32_t lock = keyHigh(board.currentPly->zobrist);
+  if (e.lock == lock) {
+    if (!searchOptions.alwaysReplace && !shouldReplace(e, depth, bound, score)) return;
+    const int deeper = e.depth > depth ? 1 : 0;
+    if (MoveReplaces[deeper][e.bound % 3][bound % 3]) {
+      e.moveFrom = move.from;
+      e.moveTo = move.to;
+    }
+  } else {
+    e.lock = lock;
+    e.moveFrom = move.from;
+    e.moveTo = move.to;
+  }
+  e.bound = static_cast<uint8_t>(bound);
+  e.score = static_cast<int16_t>(score);
+  e.age = static_cast<uint8_t>(generation);
+  const bool mateLower = score >= MATE_BOUND && bound != BOUND_UPPER;
+  const bool mateUpper = score <= -MATE_BOUND && bound != BOUND_LOWER;
+  e.depth = static_cast<int16_t>(mateLower || mateUpper ? MATE_DEPTH : depth);
+}
+
+void checkHashTable(int bound) {
+  for (uint64_t i = 0; i < entryCount; ++i) {
+    for (uint64_t j = i; j < i + SPARE_ENTRIES; ++j) {
+      const HashEntry& e = table[j];
+      if (e.lock == 0) continue;
+      if ((e.depth != EMPTY_DEPTH && e.depth < -bound) || e.depth > DEEPEST_SANE_DEPTH)
+        showDebugInt(e.depth);
+      break;
+    }
+  }
+}
