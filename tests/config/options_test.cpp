@@ -8,7 +8,6 @@
 #include <fstream>
 
 #include "config/optionfields.h"
-#include "config/optiontext.h"
 #include "config/searchoptions.h"
 #include "testfiles.h"
 
@@ -35,10 +34,7 @@ TEST(SearchOptionsImage, ShortFileFillsOnlyItsLength) {
   SearchOptions o;
   std::memset(&o, 0xA5, sizeof o);
   o.knowledgeLevel = 1;
-  o.printMinDepth = 3;
-  o.timedDepth = 20;
-  const std::string head(100, '\x01');
-  TempFile file(head);
+  TempFile file(std::string(100, '\x01'));
   testing::internal::CaptureStderr();
   EXPECT_TRUE(loadSearchOptions(&o, file.path()));
   const std::string err = testing::internal::GetCapturedStderr();
@@ -53,14 +49,6 @@ TEST(SearchOptionsImage, ShortFileFillsOnlyItsLength) {
   EXPECT_EQ(bytes[100], 0xA5);
   EXPECT_EQ(o.lmrMinMoves, static_cast<int32_t>(0xA5A5A5A5)) << "starts at byte 104";
   EXPECT_EQ(o.knowledgeLevel, 1);
-  EXPECT_EQ(o.printMinDepth, 3);
-}
-
-TEST(SearchOptionsImage, MissingFileLeavesTheRecord) {
-  SearchOptions o;
-  std::memset(&o, 0, sizeof o);
-  EXPECT_FALSE(loadSearchOptions(&o, "/nonexistent/HowToThink.opt"));
-  EXPECT_EQ(imageBytes(o), std::string(sizeof o, '\0'));
 }
 
 TEST(SearchOptionsImage, BadValuesAreReportedAndRepaired) {
@@ -149,16 +137,4 @@ TEST(Makeopt, ErrorsNameTheLineAndWriteNothing) {
   }
   std::string err;
   EXPECT_NE(runMakeopt("/nonexistent/HowToThink.txt", "/tmp/unused.opt", &err), 0);
-}
-
-TEST(Makeopt, ParserStartsFromAZeroRecord) {
-  TempFile input("usePvs 1\n");
-  SearchOptions o;
-  std::memset(&o, 0x5A, sizeof o);
-  std::string error;
-  ASSERT_TRUE(parseOptionText(input.path(), &o, &error)) << error;
-  SearchOptions expected;
-  std::memset(&expected, 0, sizeof expected);
-  expected.usePvs = 1;
-  EXPECT_EQ(imageBytes(o), imageBytes(expected));
 }
