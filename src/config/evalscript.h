@@ -50,8 +50,8 @@ struct EvalScript {
 
 extern EvalScript evalScript;
 
-// Loads the script, fills pieceValue, pieceSquare and pieceSquareByIndex,
-// the derived tables and MoveDelta; true when the whole file was read, its
+// Loads the script into zeroed tables, fills pieceValue, pieceSquare and
+// pieceSquareByIndex, the derived tables and MoveDelta; true when the whole file was read, its
 // end mark is right and its values keep every score within
 // SCRIPT_SCORE_LIMIT. Values outside their sensible ranges are reported on
 // stderr and clamped. Needs the piece tables and the Zobrist keys.
