@@ -14,5 +14,44 @@ TEST(Perft, StartPositionToDepthFour) {
     EXPECT_EQ(countPaths(*b, depth), expected[depth]) << "depth " << depth;
 }
 
+struct FixturePosition {
+  std::string tag, fen;
+  std::vector<uint64_t> counts;  // depth 1, 2, ...
+};
+
+std::vector<FixturePosition> readFixture() {
+  std::string path = __FILE__;
+  path = path.substr(0, path.find_last_of('/') + 1) + "perft_fixture.txt";
+  std::ifstream in(path);
+  std::vector<FixturePosition> out;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    FixturePosition p;
+    std::string board, side;
+    fields >> p.tag >> board >> side;
+    p.fen = board + " " + side;
+    for (uint64_t n; fields >> n;) p.counts.push_back(n);
+    out.push_back(p);
+  }
+  return out;
+}
+
+// Counts from an independent engine; every kind of position the tags name
+// (checks of every piece, double checks, kings on one file, blocked legs,
+// pawns across the river, sparse boards, mates) must match at every depth.
+TEST(Perft, FixturePositionsMatchTheOracle) {
+  const auto positions = readFixture();
+  ASSERT_GE(positions.size(), 100u);
+  for (const auto& p : positions) {
+    auto b = boardFromFen(p.fen);
+    ASSERT_GE(p.counts.size(), 3u) << p.fen;
+    for (size_t d = 0; d < p.counts.size(); ++d)
+      EXPECT_EQ(countPaths(*b, static_cast<int>(d) + 1), p.counts[d])
+          << p.tag << " " << p.fen << " depth " << d + 1;
+  }
+}
+
 }  // namespace
 }  // namespace movegentest
