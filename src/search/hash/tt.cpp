@@ -51,7 +51,7 @@ int hashSizeBits(int sizeMb) {
   if (sizeMb < SMALL_HASH_MB) sizeMb = HASH_MIN_MB;
   const uint64_t bytes = static_cast<uint64_t>(sizeMb) << 20;
   int bits = 0;
-  while (((uint64_t(2) << bits) + SPARE_ENTRIES) * sizeof(HashEntry) <= bytes) ++bits;
+  while ((uint64_t(2) << bits) * sizeof(HashEntry) <= bytes) ++bits;
   return bits;
 }
 
