@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr int PERFT_MAX_DEPTH = 64;
+// Depths above what perft accepts are passed on for it to refuse.
+constexpr int PERFT_DEPTH_READ_LIMIT = 1000;
 
 int usage() {
   std::fprintf(stderr, "usage: tolvane | tolvane perft DEPTH [FEN] | tolvane bench\n");
@@ -18,8 +19,9 @@ int usage() {
 }
 
 int perftCommand(int argc, char** argv) {
-  if (argc < 3 || argv[2][0] < '0' || argv[2][0] > '9') return usage();
-  const int depth = parseBoundedInt(argv[2], PERFT_MAX_DEPTH);
+  if (argc < 3 || argv[2][0] == '\0' || std::strspn(argv[2], "0123456789") != std::strlen(argv[2]))
+    return usage();
+  const int depth = parseBoundedInt(argv[2], PERFT_DEPTH_READ_LIMIT);
   // The FEN may come as one argument or as its blank-separated fields.
   std::string fen;
   for (int i = 3; i < argc; ++i) {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "board/board.h"
-#include "board/lines.h"
+#include "board/movelists.h"
 #include "board/tables.h"
 #include "config/config.h"
 #include "config/evalscript.h"
@@ -81,8 +81,9 @@ void loadSearchSettings(const std::string& exeDirectory) {
 
 void shutDown(Board* board) {
   freeHash();
-  // The history table, the book table and the move tables are released
-  // here, in this order, once the engine has them.
+  // The history table and the book table are released here, in this
+  // order, once the engine has them.
+  freeMoveTables();
   delete board;
   sendLine("bye");
 }
@@ -105,7 +106,9 @@ int runUcciEngine(const char* argv0) {
     freeHash();
     return 0;
   }
-  buildLineTables();
+  buildMoveTables();
+  // The null move's material table and the history table are set up here
+  // once the search has them.
   Board* board = new Board;
   board->init();
   loadSearchSettings(exeDirectory);
