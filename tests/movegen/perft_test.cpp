@@ -1,6 +1,3 @@
-#include <fstream>
-#include <sstream>
-
 #include "movegen/perft.h"
 #include "support.h"
 
@@ -12,30 +9,6 @@ TEST(Perft, StartPositionToDepthFour) {
   const uint64_t expected[] = {1, 44, 1920, 79666, 3290240};
   for (int depth = 0; depth <= 4; ++depth)
     EXPECT_EQ(countPaths(*b, depth), expected[depth]) << "depth " << depth;
-}
-
-struct FixturePosition {
-  std::string tag, fen;
-  std::vector<uint64_t> counts;  // depth 1, 2, ...
-};
-
-std::vector<FixturePosition> readFixture() {
-  std::string path = __FILE__;
-  path = path.substr(0, path.find_last_of('/') + 1) + "perft_fixture.txt";
-  std::ifstream in(path);
-  std::vector<FixturePosition> out;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    FixturePosition p;
-    std::string board, side;
-    fields >> p.tag >> board >> side;
-    p.fen = board + " " + side;
-    for (uint64_t n; fields >> n;) p.counts.push_back(n);
-    out.push_back(p);
-  }
-  return out;
 }
 
 // Counts from an independent engine; every kind of position the tags name

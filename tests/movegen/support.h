@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -67,6 +69,27 @@ inline std::vector<int> legalKeys(Board& b) {
   return sorted(out);
 }
 
+inline std::string toFen(const Board& b) {
+  static const char letters[] = "kabnrcpKABNRCP";
+  std::string fen;
+  for (int row = 0; row < 10; ++row) {
+    int gap = 0;
+    for (int file = 0; file < 9; ++file) {
+      const int c = b.squares[squareAt(file, row)];
+      if (c == EMPTY) {
+        ++gap;
+        continue;
+      }
+      if (gap) fen += static_cast<char>('0' + gap);
+      gap = 0;
+      fen += letters[PieceKindOf[c]];
+    }
+    if (gap) fen += static_cast<char>('0' + gap);
+    if (row < 9) fen += '/';
+  }
+  return fen + (b.sideToMove == RED ? " w" : " b");
+}
+
 // Positions met along seeded random games from the start position, taken
 // back afterwards; `visit` sees the board at every position. Captures are
 // preferred now and then so that the games reach sparse endgames too.
@@ -94,6 +117,90 @@ void randomGames(int games, int maxPlies, unsigned seed, Visit visit) {
     }
     while (made-- > 0) b->unmakeMove();
   }
+}
+
+// A seeded random legal position: both kings, a random subset of the other
+// pieces on squares their kind may hold, and a side to move whose opponent
+// is not attacked. Dense enough around the kings to give double checks,
+// pinned screens and crowded horse corners.
+inline std::string randomPlacement(std::mt19937& rng) {
+  for (;;) {
+    char grid[10][9] = {};
+    auto tryPut = [&](char c, auto allowed) {
+      for (int attempt = 0; attempt < 40; ++attempt) {
+        const int row = static_cast<int>(rng() % 10), file = static_cast<int>(rng() % 9);
+        if (!grid[row][file] && allowed(row, file)) {
+          grid[row][file] = c;
+          return;
+        }
+      }
+    };
+    for (int side = 0; side < 2; ++side) {
+      auto rel = [side](int row) { return side == RED ? 9 - row : row; };
+      auto letter = [side](char c) { return side == RED ? static_cast<char>(c - 32) : c; };
+      auto palace = [&](int row, int file) { return rel(row) <= 2 && file >= 3 && file <= 5; };
+      tryPut(letter('k'), palace);
+      const int counts[6] = {2, 2, 2, 2, 2, 5};
+      const char letters[6] = {'a', 'b', 'n', 'r', 'c', 'p'};
+      for (int t = 0; t < 6; ++t)
+        for (int n = static_cast<int>(rng() % (counts[t] + 1)); n > 0; --n)
+          tryPut(letter(letters[t]), [&](int row, int file) {
+            switch (letters[t]) {
+              case 'a': return palace(row, file) && ((rel(row) + file) & 1) == 1;
+              case 'b': return rel(row) % 2 == 0 && rel(row) <= 4 && (file + rel(row)) % 4 == 2;
+              case 'p': return rel(row) >= 5 || (rel(row) >= 3 && file % 2 == 0);
+              default: return true;
+            }
+          });
+    }
+    std::string fen;
+    for (int row = 0; row < 10; ++row) {
+      int gap = 0;
+      for (int file = 0; file < 9; ++file) {
+        if (!grid[row][file]) {
+          ++gap;
+          continue;
+        }
+        if (gap) fen += static_cast<char>('0' + gap);
+        gap = 0;
+        fen += grid[row][file];
+      }
+      if (gap) fen += static_cast<char>('0' + gap);
+      if (row < 9) fen += '/';
+    }
+    fen += rng() % 2 ? " w" : " b";
+    buildTables();
+    Board probe;
+    probe.init();
+    if (probe.setFen(fen.c_str()) == FenStatus::Ok && !probe.attacksKing(probe.sideToMove))
+      return fen;
+  }
+}
+
+struct FixturePosition {
+  std::string tag, fen;
+  std::vector<uint64_t> counts;  // perft at depth 1, 2, ...
+};
+
+// tests/movegen/perft_fixture.txt: "<tag> <board> <side> <counts...>" lines
+// with counts from an independent engine (tools/perft_fixture.cjs).
+inline std::vector<FixturePosition> readFixture() {
+  std::string path = __FILE__;
+  path = path.substr(0, path.find_last_of('/') + 1) + "perft_fixture.txt";
+  std::ifstream in(path);
+  std::vector<FixturePosition> out;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    FixturePosition p;
+    std::string board, side;
+    fields >> p.tag >> board >> side;
+    p.fen = board + " " + side;
+    for (uint64_t n; fields >> n;) p.counts.push_back(n);
+    out.push_back(p);
+  }
+  return out;
 }
 
 }  // namespace movegentest
