@@ -42,7 +42,3 @@ TEST(Clock, IsMonotonicAndSleepWaitsAtLeastItsTime) {
   EXPECT_GE(before, 0);
   EXPECT_GE(after - before, 10);
 }
-
-TEST(Messages, QuestionsAnswerNoWithoutWaiting) {
-  EXPECT_FALSE(askYesNo("text", "caption"));
-}
