@@ -157,8 +157,10 @@ void Board::trimHistory(int keep) {
   for (PlyRecord* r = plyBase; r <= plyBase + keep; ++r) {
     PlyRecord* link = r->lastCaptureRecord;
     // Links into the dropped part now stop at the sentinel below the base.
+    // (Compared as offsets: a sentinel minus `drop` would point before the
+    // array.)
     if (link != nullptr)
-      r->lastCaptureRecord = link - drop < plyBase ? plyBase - 1 : link - drop;
+      r->lastCaptureRecord = link - plyBase < drop ? plyBase - 1 : link - drop;
   }
   plyBase[-1].givesCheck = baseInCheck;
   currentPly = plyBase + keep;
