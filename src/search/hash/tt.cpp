@@ -121,7 +121,7 @@ int probeHash(const Board& board, int depth, int alpha, int beta, Move* move,
 }
 
 bool shouldReplace(const HashEntry& entry, int depth, int bound, int score) {
-  const int e = entry.depth - ageTable[entry.age % GENERATIONS];
+  const int e = entry.depth - ageTable[entry.age];
   if (e < depth) return true;
   if (e > depth) return bound < entry.bound;
   if (bound != entry.bound) return bound < entry.bound || entry.bound != BOUND_EXACT;
@@ -137,7 +137,7 @@ void storeHash(const Board& board, int depth, int score, int bound, Move move) {
   if (e.lock == lock) {
     if (!searchOptions.alwaysReplace && !shouldReplace(e, depth, bound, score)) return;
     const int deeper = e.depth > depth ? 1 : 0;
-    if (MoveReplaces[deeper][e.bound % 3][bound % 3]) {
+    if (MoveReplaces[deeper][e.bound][bound]) {
       e.moveFrom = move.from;
       e.moveTo = move.to;
     }
