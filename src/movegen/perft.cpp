@@ -53,7 +53,8 @@ int runPerft(int depth, const char* fen) {
   buildMoveTables();
   Board* board = new Board;
   board->init();
-  if (board->setFen(fen) != FenStatus::Ok) {
+  // A position whose side to move could take the other king is no position.
+  if (board->setFen(fen) != FenStatus::Ok || board->attacksKing(board->sideToMove)) {
     std::fprintf(stderr, "perft: bad FEN: %s\n", fen);
     delete board;
     freeMoveTables();
