@@ -57,7 +57,7 @@ int findCheckers(const Board& b, int attacker, Move* buf) {
 
 int generateEvasions(const Board& b, int side, const Move* checkers, int checkerCount,
                      Move* buf, int stageMask) {
-  if (checkerCount <= 0) return 0;
+  if (checkerCount <= 0) return 0;  // not in check: nothing to answer
   const int Q = checkers[0].from;
   const int K = b.kingSquare(side);
   int n = 0;

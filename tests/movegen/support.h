@@ -170,9 +170,9 @@ inline std::string randomPlacement(std::mt19937& rng) {
     }
     fen += rng() % 2 ? " w" : " b";
     buildTables();
-    Board probe;
-    probe.init();
-    if (probe.setFen(fen.c_str()) == FenStatus::Ok && !probe.attacksKing(probe.sideToMove))
+    std::unique_ptr<Board> probe(new Board);
+    probe->init();
+    if (probe->setFen(fen.c_str()) == FenStatus::Ok && !probe->attacksKing(probe->sideToMove))
       return fen;
   }
 }
