@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "board/board.h"
 #include "frontend/gocommand.h"
 #include "frontend/position.h"
 #include "frontend/startup.h"

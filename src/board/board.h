@@ -20,6 +20,9 @@ void buildMoveDelta();
 constexpr int GAME_RECORD_LIMIT = USABLE_RECORDS - MAX_PLY - 16;
 constexpr int GAME_RECORDS_KEPT = GAME_RECORD_LIMIT / 2;
 
+constexpr const char* START_FEN =
+    "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR w - - 0 1";
+
 // Result of setFen.
 enum class FenStatus { Ok, MissingKing, BadSquare, Empty };
 

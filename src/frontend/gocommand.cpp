@@ -7,6 +7,7 @@
 #include "config/searchoptions.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
+#include "frontend/words.h"
 
 int parseBoundedInt(const char* text, int maximum) {
   int value = 0;
@@ -17,39 +18,18 @@ int parseBoundedInt(const char* text, int maximum) {
   return value;
 }
 
-namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The text right after the whole word `word` (and the blanks behind it), or
-// null when the line does not hold that word.
-const char* valueAfterWord(const char* line, const char* word) {
-  const size_t length = std::strlen(word);
-  for (const char* p = line; *p != '\0';) {
-    while (isBlank(*p)) ++p;
-    const char* start = p;
-    while (*p != '\0' && !isBlank(*p)) ++p;
-    if (static_cast<size_t>(p - start) == length && std::memcmp(start, word, length) == 0) {
-      while (isBlank(*p)) ++p;
-      return p;
-    }
-  }
-  return nullptr;
-}
-
-}  // namespace
 
 GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth) {
   GoRequest r{false, 0, false, 0, GO_MAX_DEPTH};
-  if (valueAfterWord(line, "infinite") != nullptr) {
+  if (findWord(line, "infinite") != nullptr) {
     r.setsTimeLimit = true;
     r.timeLimitMs = GO_INFINITE_MS;
     return r;
   }
-  if (const char* t = valueAfterWord(line, "time")) {
+  if (const char* t = findWord(line, "time")) {
     const int64_t seconds = parseBoundedInt(t, GO_MAX_SECONDS);
-    const char* movesToGo = valueAfterWord(line, "movestogo");
-    const char* increment = valueAfterWord(line, "increment");
+    const char* movesToGo = findWord(line, "movestogo");
+    const char* increment = findWord(line, "increment");
     const int64_t divisor = std::max(movesDivisor, 1);
     int64_t ms = seconds * 1000;
     if (movesToGo != nullptr && parseBoundedInt(movesToGo, GO_MAX_MOVES_TO_GO) > 0)
@@ -60,7 +40,7 @@ GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth) {
     r.timeLimitMs = static_cast<int>(std::min<int64_t>(ms, INT32_MAX));
     r.depth = timedDepth;
   }
-  if (const char* d = valueAfterWord(line, "depth")) {
+  if (const char* d = findWord(line, "depth")) {
     const int depth = parseBoundedInt(d, GO_MAX_DEPTH);
     r.setsMaxDepth = true;
     r.maxDepth = depth;

@@ -5,6 +5,7 @@
 #include "board/board.h"
 #include "board/tables.h"
 #include "frontend/movetext.h"
+#include "frontend/words.h"
 #include "movegen/movegen.h"
 #include "search/searchstate.h"
 
@@ -13,33 +14,6 @@ int replayedMoveCount = 0;
 namespace {
 
 constexpr size_t MOVE_TEXT_LENGTH = 4;
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-const char* skipBlanks(const char* p) {
-  while (isBlank(*p)) ++p;
-  return p;
-}
-
-const char* wordEnd(const char* p) {
-  while (*p != '\0' && !isBlank(*p)) ++p;
-  return p;
-}
-
-bool wordIs(const char* start, const char* end, const char* word) {
-  const size_t length = std::strlen(word);
-  return static_cast<size_t>(end - start) == length && std::memcmp(start, word, length) == 0;
-}
-
-// The text behind the whole word `word` at or after p, or null.
-const char* findWord(const char* p, const char* word) {
-  for (p = skipBlanks(p); *p != '\0'; p = skipBlanks(p)) {
-    const char* end = wordEnd(p);
-    if (wordIs(p, end, word)) return skipBlanks(end);
-    p = end;
-  }
-  return nullptr;
-}
 
 }  // namespace
 

@@ -6,9 +6,6 @@
 
 struct Board;
 
-constexpr const char* START_FEN =
-    "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR w - - 0 1";
-
 // Moves applied after the last set-up position.
 extern int replayedMoveCount;
 

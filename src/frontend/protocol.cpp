@@ -8,19 +8,13 @@
 #include "frontend/gocommand.h"
 #include "frontend/output.h"
 #include "frontend/position.h"
+#include "frontend/words.h"
 #include "platform/platform.h"
 #include "search/searchstate.h"
 
 namespace {
 
 constexpr int POLL_INTERVAL_MS = 10;
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-bool firstWordIs(const char* start, const char* end, const char* word) {
-  const size_t length = std::strlen(word);
-  return static_cast<size_t>(end - start) == length && std::memcmp(start, word, length) == 0;
-}
 
 // The go driver runs here: it searches to `depth` and leaves its best line
 // in rootPv, which then becomes the "bestmove" reply. Until the search is
@@ -44,21 +38,19 @@ void serveGo(EngineSession& session, const char* line) {
 }  // namespace
 
 CommandResult serveCommand(EngineSession& session, const char* line) {
-  const char* start = line;
-  while (isBlank(*start)) ++start;
-  const char* end = start;
-  while (*end != '\0' && !isBlank(*end)) ++end;
+  const char* start = skipBlanks(line);
+  const char* end = wordEnd(start);
   if (start == end) return CommandResult::Continue;
 
-  if (firstWordIs(start, end, "isready")) {
+  if (wordIs(start, end, "isready")) {
     sendLine("readyok");
-  } else if (firstWordIs(start, end, "stop")) {
+  } else if (wordIs(start, end, "stop")) {
     stopRequested = 1;
-  } else if (firstWordIs(start, end, "position")) {
+  } else if (wordIs(start, end, "position")) {
     session.positionValid = servePosition(*session.board, line, session.positionValid);
-  } else if (firstWordIs(start, end, "go") || firstWordIs(start, end, "ponder")) {
+  } else if (wordIs(start, end, "go") || wordIs(start, end, "ponder")) {
     serveGo(session, line);
-  } else if (firstWordIs(start, end, "quit")) {
+  } else if (wordIs(start, end, "quit")) {
     return CommandResult::Quit;
   }
   // "setoption", "banmoves", a second "ucci" and every other word: ignored.

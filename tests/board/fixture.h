@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/engine_tables.h"
 #include "board/board.h"
 #include "board/lines.h"
 #include "board/tables.h"
@@ -22,45 +23,9 @@
 
 namespace boardtest {
 
-constexpr const char* START_FEN =
-    "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR w - - 0 1";
-
-// Builds every table the Board needs, once per process. The score table is
-// synthetic: fixed material per type and pseudo-random placement values.
-inline void buildTables() {
-  static bool built = false;
-  if (built) return;
-  built = true;
-  buildPieceTables();
-  initZobrist();
-  const int value[PIECE_TYPE_COUNT] = {2000, 40, 45, 180, 400, 190, 30};
-  std::mt19937 rng(12345);
-  for (int kind = 0; kind < PIECE_KIND_COUNT; ++kind) {
-    pieceValue[kind] = value[kind % 7];
-    for (int sq = 0; sq < 256; ++sq)
-      pieceSquare[kind][sq] = InBoard[sq] ? static_cast<int>(rng() % 201) - 100 : 0;
-  }
-  for (int i = 0; i < 32; ++i)
-    for (int sq = 0; sq < 256; ++sq)
-      pieceSquareByIndex[i][sq] =
-          InBoard[sq] ? pieceSquare[PieceKindOf[i]][sq] + pieceValue[PieceKindOf[i]] : 0;
-  buildMoveDelta();
-  buildLineTables();
-}
-
-// A fresh heap Board (it is far too big for the stack).
-inline std::unique_ptr<Board> newBoard() {
-  buildTables();
-  std::unique_ptr<Board> b(new Board);
-  b->init();
-  return b;
-}
-
-inline std::unique_ptr<Board> boardFromFen(const char* fen) {
-  auto b = newBoard();
-  EXPECT_EQ(b->setFen(fen), FenStatus::Ok) << fen;
-  return b;
-}
+using enginetest::boardFromFen;
+using enginetest::buildTables;
+using enginetest::newBoard;
 
 // ---------------------------------------------------------- from scratch
 inline ZobristKey scratchKey(const Board& b) {

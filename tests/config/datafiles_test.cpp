@@ -18,8 +18,6 @@ namespace {
 
 const std::string DATA = std::string(TOLVANE_DATA_DIR) + "/";
 const std::string BUILD = std::string(TOLVANE_BUILD_DIR) + "/";
-const char* const START_FEN =
-    "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR w - - 0 1";
 
 class DataFiles : public testing::Test {
  protected:

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/engine_tables.h"
 #include "board/board.h"
 #include "board/movelists.h"
 #include "board/tables.h"
@@ -21,26 +22,8 @@
 
 namespace movegentest {
 
-constexpr const char* START_FEN =
-    "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR w - - 0 1";
-
-inline void buildTables() {
-  static bool built = false;
-  if (built) return;
-  built = true;
-  buildPieceTables();
-  initZobrist();
-  buildMoveDelta();
-  buildMoveTables();
-}
-
-inline std::unique_ptr<Board> boardFromFen(const std::string& fen) {
-  buildTables();
-  std::unique_ptr<Board> b(new Board);
-  b->init();
-  EXPECT_EQ(b->setFen(fen.c_str()), FenStatus::Ok) << fen;
-  return b;
-}
+using enginetest::boardFromFen;
+using enginetest::buildTables;
 
 // A move as from * 256 + to, for sets and readable failure messages.
 inline int key(Move m) { return m.from * 256 + m.to; }
