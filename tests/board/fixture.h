@@ -158,27 +158,7 @@ inline uint64_t perft(Board& b, int depth) {
 }
 
 // ------------------------------------------------------------------- FEN
-inline std::string toFen(const Board& b) {
-  static const char letters[] = "kabnrcpKABNRCP";
-  std::string fen;
-  for (int row = 0; row < 10; ++row) {
-    int gap = 0;
-    for (int file = 0; file < 9; ++file) {
-      const int c = b.squares[squareAt(file, row)];
-      if (c == EMPTY) {
-        ++gap;
-        continue;
-      }
-      if (gap) fen += static_cast<char>('0' + gap);
-      gap = 0;
-      fen += letters[PieceKindOf[c]];
-    }
-    if (gap) fen += static_cast<char>('0' + gap);
-    if (row < 9) fen += '/';
-  }
-  fen += b.sideToMove == RED ? " w" : " b";
-  return fen;
-}
+using enginetest::toFen;
 
 // Piece kind (14 when empty) of every playing square, for comparing boards
 // whose piece indices may differ.

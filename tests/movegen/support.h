@@ -52,26 +52,7 @@ inline std::vector<int> legalKeys(Board& b) {
   return sorted(out);
 }
 
-inline std::string toFen(const Board& b) {
-  static const char letters[] = "kabnrcpKABNRCP";
-  std::string fen;
-  for (int row = 0; row < 10; ++row) {
-    int gap = 0;
-    for (int file = 0; file < 9; ++file) {
-      const int c = b.squares[squareAt(file, row)];
-      if (c == EMPTY) {
-        ++gap;
-        continue;
-      }
-      if (gap) fen += static_cast<char>('0' + gap);
-      gap = 0;
-      fen += letters[PieceKindOf[c]];
-    }
-    if (gap) fen += static_cast<char>('0' + gap);
-    if (row < 9) fen += '/';
-  }
-  return fen + (b.sideToMove == RED ? " w" : " b");
-}
+using enginetest::toFen;
 
 // Positions met along seeded random games from the start position, taken
 // back afterwards; `visit` sees the board at every position. Captures are
