@@ -16,9 +16,11 @@
 #include "frontend/output.h"
 #include "frontend/position.h"
 #include "frontend/protocol.h"
+#include "movegen/picker.h"
 #include "platform/platform.h"
 #include "search/hash/tt.h"
 #include "search/hash/zobrist.h"
+#include "search/history.h"
 
 namespace {
 
@@ -107,10 +109,11 @@ int runUcciEngine(const char* argv0) {
     return 0;
   }
   buildMoveTables();
-  // The null move's material table and the history table are set up here
-  // once the search has them.
+  // The null move's material table is set up here once the search has it.
   Board* board = new Board;
   board->init();
+  initPickers(board);
+  buildHistoryTables();
   loadSearchSettings(exeDirectory);
   EngineSession session{board, setUpPosition(*board, START_FEN)};
   for (const char* line : IDENTIFICATION) sendLine("%s", line);

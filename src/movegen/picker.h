@@ -11,8 +11,21 @@ struct Board;
 
 constexpr int PICKER_SENTINEL_FRAMES = 8;
 constexpr int PICKER_MOVE_SLOTS = 405;  // hash move, two killers, 402 generated
+constexpr int PICKER_RESERVED_SLOTS = 3;  // hash move, killer 1, killer 2
 constexpr int HASH_MOVE_SCORE = 32766;
 constexpr int SORT_SENTINEL_SCORE = -32767;
+// Quiet moves are ordered by history score minus this (history scores stay
+// within 0..32766, so quiet scores never reach the sort sentinel's range).
+constexpr int QUIET_SCORE_OFFSET = 32767;
+// The quiescence picker offers quiet moves only at nodes whose evaluation
+// saw at least this many threats.
+constexpr int QUIET_CHECK_MIN_THREATS = 2;
+
+// A node generates in at most two stages, each writing one generator's list
+// (at most MAX_MOVES distinct moves), after the reserved slots; the
+// insertion sort writes its sentinel one slot past the end.
+static_assert(PICKER_RESERVED_SLOTS + 2 * MAX_MOVES + 1 <= PICKER_MOVE_SLOTS,
+              "picker move buffer too small for two generation stages and the sentinel");
 
 struct MovePicker {
   Board* board;
@@ -38,7 +51,9 @@ struct MovePicker {
   Move& killer1() { return moves[1]; }
   Move& killer2() { return moves[2]; }
 
-  void reset(Move hash);            // stage 0, end 3; killers stay
+  // Stage 0, end 3; killers stay. A hash move that is not pseudo-legal for
+  // the side to move (a false table match) is dropped here.
+  void reset(Move hash);
   Move next();                      // alpha-beta stages; null move when done
   Move nextQuiescence();            // quiescence stages; null move when done
   int generateRootMoves();          // legal root moves, scored, from slot 0
@@ -51,7 +66,14 @@ inline MovePicker* pickerAt(int ply) { return &pickerFrames[PICKER_SENTINEL_FRAM
 // Links every frame to the board and numbers the plies (once at start-up).
 void initPickers(Board* board);
 
-// Ordering scores.
+// Ordering scores. scoreCapture needs a capture by a piece (from-square
+// holding a piece, to-square an enemy piece).
 int16_t scoreCapture(const Board& board, Move* m);
+void scoreCaptureRange(const Board& board, Move* moves, int first, int last);
+void scoreQuietRange(const Board& board, Move* moves, int first, int last);
+void scoreMixedRange(const Board& board, Move* moves, int first, int last);
+// One pass from the back: the best of [first, last) ends up at first, the
+// earlier of equal scores staying ahead. True when nothing was swapped.
 bool bubblePass(Move* moves, int first, int last);
-bool sortMoves(Move* moves, int first, int last);  // moves[last] must exist
+// Stable insertion sort, best first; writes a sentinel into moves[last].
+bool sortMoves(Move* moves, int first, int last);

@@ -8,6 +8,30 @@ struct Board;
 struct MovePicker;
 
 // ---- history (quiet moves and captures by piece and destination)
+// Quiet moves use the Square90 index of the destination as slot; captures
+// share the slots 90..127, spread by victim and destination.
+constexpr int HISTORY_SLOTS = 128;
+constexpr int HISTORY_QUIET_SLOTS = 90;
+constexpr int HISTORY_CAPTURE_SLOTS = HISTORY_SLOTS - HISTORY_QUIET_SLOTS;
+constexpr int HISTORY_SCORE_LIMIT = 32766;  // above it every score is divided by 4
+constexpr int HISTORY_SCORE_SHIFT = 2;
+constexpr int HISTORY_TRIED_LIMIT = 16383;  // above it good and tried are halved
+constexpr int HISTORY_RATIO_SCALE = 16384;
+constexpr int DEPTH_BONUS_ENTRIES = 48;
+constexpr int DEPTH_BONUS_SQUARED_BELOW = 32;  // bonus d * d below this depth
+constexpr int DEPTH_BONUS_DEEP = 1000;         // bonus from that depth on
+
+struct HistoryEntry {
+  int32_t score;
+  uint16_t good;
+  uint16_t tried;  // never 0 once cleared
+};
+
+extern HistoryEntry historyTable[32][HISTORY_SLOTS];
+// Score slot by to-square and its occupant's code (EMPTY for a quiet move).
+extern uint8_t historySlotTable[256][EMPTY + 1];
+extern int depthBonusTable[DEPTH_BONUS_ENTRIES];
+
 void buildHistoryTables();  // slot and depth-bonus tables, at start-up
 void historyClear();
 void historyAdd(const Board& board, int depth, Move m);
@@ -23,9 +47,17 @@ void setKiller(MovePicker& picker, Move m);
 void setCaptureKiller(MovePicker& picker, Move m);
 
 // ---- principal variations (board.pvLines)
+// The line of ply p is m followed by the line of ply p + 1, never longer
+// than MAX_PLY - p moves; at ply 0 value is kept as the root index.
 void updatePv(Board& board, int ply, Move m, int value);
 void copyPv(PvRecord* destination, const PvRecord& source);
 
 // ---- repetition
+// Looks back over the reversible plies before the current position for the
+// same position with the same side to move. REP_CHECKED: the opponent gave
+// check at every move of the cycle (we score a perpetual win); REP_CHECKING:
+// we did (a perpetual loss, not reported at ply 0); REP_PLAIN: a draw-like
+// score from the incremental score and the script's repetition value. On a
+// repeat, move is the move made from the earlier position.
 enum RepetitionResult { REP_NONE = 0, REP_CHECKED = 1, REP_CHECKING = 2, REP_PLAIN = 3 };
 int checkRepetition(const Board& board, int ply, int* score, Move* move);

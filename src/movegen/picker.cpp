@@ -1,0 +1,270 @@
+// The staged move picker. nextMove: hash move, good captures, two killers,
+// the other captures, then the quiet moves (in check: captures of the
+// checker, killers, then blocks and king moves). nextQuiescence: hash move,
+// capture killers, then captures (and, at the node that hands over to the
+// quiescence search under threat, killers and quiet checks) or, in check,
+// every evasion in one sorted list.
+#include "movegen/picker.h"
+
+#include <cstring>
+
+#include "board/board.h"
+#include "movegen/captureorder.h"
+#include "search/searchstate.h"
+
+MovePicker pickerFrames[PICKER_SENTINEL_FRAMES + MAX_PLY];
+
+void initPickers(Board* board) {
+  std::memset(pickerFrames, 0, sizeof pickerFrames);
+  for (int i = 0; i < PICKER_SENTINEL_FRAMES + MAX_PLY; ++i) {
+    MovePicker& f = pickerFrames[i];
+    f.board = board;
+    f.ply = i - PICKER_SENTINEL_FRAMES;
+    f.moves[0].score = HASH_MOVE_SCORE;
+  }
+}
+
+namespace {
+
+// Draws the best remaining capture to the cursor until a pass finds the
+// rest already in order.
+inline void selectCapture(MovePicker& p) {
+  if (!p.sorted) p.sorted = bubblePass(p.moves, p.cursor, p.end);
+}
+
+// Killer stage of nextMove: a stored move that is playable here and was not
+// already offered as the hash move or as a good capture. The validity test
+// comes first: the capture score is only defined for a piece's capture.
+bool killerPlayable(const MovePicker& p, Move& killer) {
+  if (isNullMove(killer) || sameMove(killer, p.moves[0])) return false;
+  if (!isPseudoLegal(*p.board, p.side, killer)) return false;
+  return isQuiet(*p.board, killer) || scoreCapture(*p.board, &killer) < goodCaptureThreshold;
+}
+
+bool captureKillerPlayable(const MovePicker& p, Move killer) {
+  return !isNullMove(killer) && !sameMove(killer, p.moves[0]) && !isQuiet(*p.board, killer) &&
+         isPseudoLegal(*p.board, p.side, killer);
+}
+
+bool quietKillerPlayable(const MovePicker& p, Move killer) {
+  return !isNullMove(killer) && !sameMove(killer, p.moves[0]) && isQuiet(*p.board, killer) &&
+         isPseudoLegal(*p.board, p.side, killer);
+}
+
+void findNodeCheckers(MovePicker& p) {
+  p.checkerCount = findCheckers(*p.board, otherSide(p.side), p.checkers);
+}
+
+}  // namespace
+
+void MovePicker::reset(Move hash) {
+  stage = 0;
+  end = PICKER_RESERVED_SLOTS;
+  side = board->sideToMove;
+  moves[0] = isNullMove(hash) || isPseudoLegal(*board, side, hash) ? hash : NULL_MOVE;
+}
+
+void MovePicker::clearKillers() {
+  killer1() = NULL_MOVE;
+  killer2() = NULL_MOVE;
+  captureKillers[0] = NULL_MOVE;
+  captureKillers[1] = NULL_MOVE;
+  searchMove = NULL_MOVE;
+  killer1Tried = killer2Tried = 0;
+}
+
+Move MovePicker::next() {
+  const Board& b = *board;
+  switch (stage) {
+    case 0:
+      if (!isNullMove(moves[0])) {
+        stage = 1;
+        moves[0].score = HASH_MOVE_SCORE;
+        return moves[0];
+      }
+      [[fallthrough]];
+    case 1:
+      stage = 2;
+      sorted = 0;
+      cursor = end;
+      inCheck = b.inCheck();
+      side = b.sideToMove;
+      if (inCheck) {
+        findNodeCheckers(*this);
+        end += generateEvasions(b, side, checkers, checkerCount, moves + end, EVADE_CAPTURE);
+      } else {
+        end += generateCaptures(b, side, moves + end);
+      }
+      scoreCaptureRange(b, moves, cursor, end);
+      [[fallthrough]];
+    case 2:
+      while (cursor < end) {
+        selectCapture(*this);
+        if (moves[cursor].score < goodCaptureThreshold) break;
+        const Move m = moves[cursor++];
+        if (!sameMove(m, moves[0])) return m;
+      }
+      [[fallthrough]];
+    case 3:
+      stage = 4;
+      killer1Tried = killerPlayable(*this, killer1());
+      if (killer1Tried) return killer1();
+      [[fallthrough]];
+    case 4:
+      stage = 5;
+      killer2Tried = !sameMove(killer2(), killer1()) && killerPlayable(*this, killer2());
+      if (killer2Tried) return killer2();
+      [[fallthrough]];
+    case 5:
+      while (cursor < end) {
+        selectCapture(*this);
+        const Move m = moves[cursor++];
+        if (!sameMove(m, moves[0]) && !sameMove(m, killer1()) && !sameMove(m, killer2())) return m;
+      }
+      quietStart = end;
+      [[fallthrough]];
+    case 6:
+      stage = 7;
+      if (inCheck) {
+        end += generateEvasions(b, side, checkers, checkerCount, moves + end,
+                                EVADE_BLOCK | EVADE_KING);
+        scoreMixedRange(b, moves, cursor, end);
+      } else {
+        end += generateQuiets(b, side, moves + end);
+        scoreQuietRange(b, moves, cursor, end);
+      }
+      sortMoves(moves, cursor, end);
+      [[fallthrough]];
+    case 7:
+      while (cursor < end) {
+        const Move m = moves[cursor++];
+        if (sameMove(m, moves[0])) continue;
+        // A killer was offered in its own stage unless it is a good capture.
+        const bool offeredKiller = isQuiet(b, m) || m.score < goodCaptureThreshold;
+        if (sameMove(m, killer1()) && offeredKiller) continue;
+        if (sameMove(m, killer2()) && offeredKiller) continue;
+        return m;
+      }
+      return NULL_MOVE;
+    default:
+      return NULL_MOVE;
+  }
+}
+
+Move MovePicker::nextQuiescence() {
+  const Board& b = *board;
+  for (;;) {
+    switch (stage) {
+      case 0:
+        stage = 9;
+        if (!isNullMove(moves[0])) return moves[0];
+        continue;
+      case 9:
+        stage = 10;
+        side = b.sideToMove;
+        if (captureKillerPlayable(*this, captureKillers[0])) return captureKillers[0];
+        continue;
+      case 10:
+        stage = 1;
+        if (!sameMove(captureKillers[1], captureKillers[0]) &&
+            captureKillerPlayable(*this, captureKillers[1]))
+          return captureKillers[1];
+        continue;
+      case 1:
+        sorted = 0;
+        cursor = end;
+        inCheck = b.inCheck();
+        if (inCheck) {
+          findNodeCheckers(*this);
+          end += generateEvasions(b, side, checkers, checkerCount, moves + end, EVADE_ALL);
+          scoreMixedRange(b, moves, cursor, end);
+          sortMoves(moves, cursor, end);
+          stage = 8;
+        } else {
+          end += generateCaptures(b, side, moves + end);
+          scoreCaptureRange(b, moves, cursor, end);
+          stage = 2;
+        }
+        continue;
+      case 8:
+        while (cursor < end) {
+          const Move m = moves[cursor++];
+          if (sameMove(m, moves[0])) continue;
+          if ((sameMove(m, captureKillers[0]) || sameMove(m, captureKillers[1])) && !isQuiet(b, m))
+            continue;
+          return m;
+        }
+        return NULL_MOVE;
+      case 2:
+        while (cursor < end) {
+          selectCapture(*this);
+          if (moves[cursor].score < minCaptureScore) break;
+          const Move m = moves[cursor++];
+          if (!sameMove(m, moves[0]) && !sameMove(m, captureKillers[0]) &&
+              !sameMove(m, captureKillers[1]))
+            return m;
+        }
+        if (ply - checkPlyLimit > 0 || threatCount < QUIET_CHECK_MIN_THREATS) return NULL_MOVE;
+        stage = 3;
+        continue;
+      case 3:
+        stage = 4;
+        if (quietKillerPlayable(*this, killer1())) return killer1();
+        continue;
+      case 4:
+        // The held-back captures are tried only after a returned killer 2.
+        stage = 6;
+        if (!sameMove(killer2(), killer1()) && quietKillerPlayable(*this, killer2())) {
+          stage = 5;
+          return killer2();
+        }
+        continue;
+      case 5:
+        while (cursor < end) {
+          selectCapture(*this);
+          const Move m = moves[cursor++];
+          if (!sameMove(m, moves[0]) && !sameMove(m, captureKillers[0]) &&
+              !sameMove(m, captureKillers[1]))
+            return m;
+        }
+        stage = 6;
+        continue;
+      case 6:
+        cursor = end;
+        stage = 7;
+        end += generateQuietChecks(b, side, moves + end, QUIET_CHECKS_WITH_HORSES);
+        scoreQuietRange(b, moves, cursor, end);
+        sortMoves(moves, cursor, end);
+        continue;
+      case 7:
+        while (cursor < end) {
+          const Move m = moves[cursor++];
+          if (sameMove(m, moves[0]) || sameMove(m, killer1()) || sameMove(m, killer2())) continue;
+          if ((sameMove(m, captureKillers[0]) || sameMove(m, captureKillers[1])) && !isQuiet(b, m))
+            continue;
+          return m;
+        }
+        return NULL_MOVE;
+      default:
+        return NULL_MOVE;
+    }
+  }
+}
+
+int MovePicker::generateRootMoves() {
+  Board& b = *board;
+  side = b.sideToMove;
+  end = generateAllMoves(b, side, moves);
+  for (int i = 0; i < end;) {
+    if (b.leavesKingAttacked(moves[i], side)) {
+      moves[i] = moves[--end];
+      continue;
+    }
+    if (isQuiet(b, moves[i]))
+      scoreQuietRange(b, moves, i, i + 1);
+    else
+      scoreCapture(b, &moves[i]);
+    ++i;
+  }
+  return end;
+}
