@@ -13,6 +13,7 @@
 #include "config/evalscript.h"
 #include "config/searchoptions.h"
 #include "config/timemanager.h"
+#include "eval/evaluate.h"
 #include "frontend/output.h"
 #include "frontend/position.h"
 #include "frontend/protocol.h"
@@ -109,6 +110,7 @@ int runUcciEngine(const char* argv0) {
     return 0;
   }
   buildMoveTables();
+  buildEvalTables();
   // The null move's material table is set up here once the search has it.
   Board* board = new Board;
   board->init();

@@ -1,0 +1,62 @@
+// The static evaluation: incremental score and tempo, then king safety and
+// line threats as the knowledge level and the node's depth allow, leaving
+// early whenever the score lies far enough outside the window.
+#include "eval/evaluate.h"
+
+#include <algorithm>
+
+#include "board/board.h"
+#include "config/searchoptions.h"
+#include "eval/evaltables.h"
+#include "search/searchstate.h"
+
+using namespace evalterm;
+
+namespace {
+
+// Plies beyond the iteration depth up to which king safety and line
+// threats are still worth their cost.
+constexpr int KING_SAFETY_PLY_REACH = 6;
+constexpr int LINE_THREAT_PLY_REACH = 2;
+
+inline int bounded(int s) { return std::clamp(s, -EVAL_SCORE_LIMIT, EVAL_SCORE_LIMIT); }
+
+// A lazy exit: the score moved towards the window by the margin, so a fail
+// low stays at or below alpha and a fail high at or above beta. Scores
+// within the limit stay within it.
+inline bool lazyExit(int s, int alpha, int beta, int margin, int* result) {
+  if (s <= alpha - margin) {
+    *result = std::min(s + margin, EVAL_SCORE_LIMIT);
+    return true;
+  }
+  if (s >= beta + margin) {
+    *result = std::max(s - margin, -EVAL_SCORE_LIMIT);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int evaluate(const Board& board, int ply, int alpha, int beta, int* threatCount) {
+  *threatCount = 0;
+  // Bounded, since a position whose king was taken carries a king's value.
+  int s = bounded(board.currentPly->incrementalScore + tempoBonus());
+  int result;
+  if (lazyExit(s, alpha, beta, lazyMarginMaterial(), &result)) return result;
+  const int knowledge = searchOptions.knowledgeLevel;
+  if (knowledge == 0) return s;
+  if (ply > iterationDepth + KING_SAFETY_PLY_REACH) return s;
+
+  const int side = board.sideToMove;
+  int16_t threats[2];
+  s = bounded(s + kingSafety(board, side, &threats[BLACK], &threats[RED]));
+  *threatCount = threats[side];
+  if (ply > iterationDepth + LINE_THREAT_PLY_REACH) return s;
+  if (lazyExit(s, alpha, beta, lazyMarginKingSafety(), &result)) return result;
+  if (knowledge <= 1) return s;
+
+  s = bounded(s + lineThreats(board, side) - lineThreats(board, otherSide(side)));
+  if (lazyExit(s, alpha, beta, lazyMarginLines(), &result)) return result;
+  return s;
+}
