@@ -61,6 +61,7 @@ void MovePicker::reset(Move hash) {
   stage = 0;
   end = PICKER_RESERVED_SLOTS;
   side = board->sideToMove;
+  inCheck = board->inCheck();
   moves[0] = isNullMove(hash) || isPseudoLegal(*board, side, hash) ? hash : NULL_MOVE;
 }
 
