@@ -50,11 +50,7 @@ TEST_F(HistoryTest, CapturesAndQuietMovesKeepSeparateScores) {
   historyAdd(*b, 10, CAPTURE);
   EXPECT_EQ(historyScore(*b, CAPTURE), 100);
   EXPECT_EQ(historyScore(*b, mv(3, 5, 4, 5)), 0);  // quiet, same piece and rank
-  for (int sq = 0; sq < 256; ++sq) {
-    if (!InBoard[sq]) continue;
-    EXPECT_EQ(historySlotTable[sq][EMPTY], Square90[sq]);
-    for (int v = 0; v < 32; ++v) EXPECT_GE(historySlotTable[sq][v], HISTORY_QUIET_SLOTS);
-  }
+  for (int v = 0; v < 32; ++v) EXPECT_GE(historySlotTable[CAPTURE.to][v], HISTORY_QUIET_SLOTS);
 }
 
 TEST_F(HistoryTest, ScoresNeverExceedTheCapAfterAnUpdate) {
@@ -119,25 +115,6 @@ TEST_F(HistoryTest, CutOffMarksTheQuietMovesTriedBeforeIt) {
   EXPECT_EQ(tried(QUIET), 1);  // the killer is not counted
   for (int i = 0; i < 6; ++i) EXPECT_EQ(tried(quiets[i]), 2) << i;
   EXPECT_EQ(tried(quiets[6]), 1);  // credited by the search instead
-}
-
-TEST_F(HistoryTest, KillersShiftOnlyForANewMove) {
-  auto b = boardFromFen(FEN);
-  initPickers(b.get());
-  MovePicker& p = *pickerAt(0);
-  p.clearKillers();
-  setKiller(p, QUIET);
-  setKiller(p, QUIET);
-  EXPECT_TRUE(sameMove(p.killer1(), QUIET) && isNullMove(p.killer2()));
-  setKiller(p, CAPTURE);
-  EXPECT_TRUE(sameMove(p.killer1(), CAPTURE) && sameMove(p.killer2(), QUIET));
-  setCaptureKiller(p, CAPTURE);
-  setCaptureKiller(p, QUIET);
-  setCaptureKiller(p, QUIET);
-  EXPECT_TRUE(sameMove(p.captureKillers[0], QUIET) && sameMove(p.captureKillers[1], CAPTURE));
-  p.clearKillers();
-  EXPECT_TRUE(isNullMove(p.killer1()) && isNullMove(p.killer2()) &&
-              isNullMove(p.captureKillers[0]) && isNullMove(p.searchMove));
 }
 
 TEST(PrincipalVariation, LinesNeverOutgrowTheirPly) {
