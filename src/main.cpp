@@ -8,6 +8,7 @@
 #include "frontend/position.h"
 #include "frontend/startup.h"
 #include "movegen/perft.h"
+#include "search/bench.h"
 
 namespace {
 
@@ -37,9 +38,6 @@ int perftCommand(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc <= 1) return runUcciEngine(argv[0]);
   if (std::strcmp(argv[1], "perft") == 0) return perftCommand(argc, argv);
-  if (std::strcmp(argv[1], "bench") == 0) {
-    std::fprintf(stderr, "bench: not available yet\n");
-    return 1;
-  }
+  if (std::strcmp(argv[1], "bench") == 0) return runBench(argv[0]);
   return usage();
 }

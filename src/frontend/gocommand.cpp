@@ -20,7 +20,7 @@ int parseBoundedInt(const char* text, int maximum) {
 
 
 GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth) {
-  GoRequest r{false, 0, false, 0, GO_MAX_DEPTH};
+  GoRequest r{false, 0, false, 0, GO_MAX_DEPTH, -1};
   if (findWord(line, "infinite") != nullptr) {
     r.setsTimeLimit = true;
     r.timeLimitMs = GO_INFINITE_MS;
@@ -31,14 +31,16 @@ GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth) {
     const char* movesToGo = findWord(line, "movestogo");
     const char* increment = findWord(line, "increment");
     const int64_t divisor = std::max(movesDivisor, 1);
-    int64_t ms = seconds * 1000;
-    if (movesToGo != nullptr && parseBoundedInt(movesToGo, GO_MAX_MOVES_TO_GO) > 0)
-      ms = seconds * 1000 / divisor;
-    else if (increment != nullptr)
+    // Without moves to go or an increment the clock must last the whole
+    // game: the same share as with moves to go.
+    int64_t ms = seconds * 1000 / divisor;
+    if ((movesToGo == nullptr || parseBoundedInt(movesToGo, GO_MAX_MOVES_TO_GO) <= 0) &&
+        increment != nullptr)
       ms = (divisor * parseBoundedInt(increment, GO_MAX_INCREMENT) + seconds) * 1000 / divisor;
     r.setsTimeLimit = true;
     r.timeLimitMs = static_cast<int>(std::min<int64_t>(ms, INT32_MAX));
-    r.depth = timedDepth;
+    r.clockMs = seconds * 1000;
+    r.depth = timedDepth > 0 ? timedDepth : GO_MAX_DEPTH;
   }
   if (const char* d = findWord(line, "depth")) {
     const int depth = parseBoundedInt(d, GO_MAX_DEPTH);
@@ -53,7 +55,8 @@ GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth) {
 
 void applyGoRequest(const GoRequest& request, SearchOptions* options) {
   if (request.setsTimeLimit) options->timeLimitMs = request.timeLimitMs;
-  if (request.setsMaxDepth) options->maxDepth = static_cast<uint8_t>(request.maxDepth);
+  options->maxDepth =
+      static_cast<uint8_t>(request.setsMaxDepth ? request.maxDepth : STARTUP_MAX_DEPTH);
 }
 
 void sendBestMove(const PvRecord& pv) {

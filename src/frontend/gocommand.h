@@ -12,6 +12,9 @@ constexpr int GO_MAX_INCREMENT = 1024;
 constexpr int GO_MAX_DEPTH = 255;
 constexpr int GO_INFINITE_MS = 3600000;
 constexpr int GO_DEPTH_ONLY_MS = 268435455;
+// The option record's maximum depth at start-up and after any go line
+// without "depth": the clock is watched from the second iteration on.
+constexpr int STARTUP_MAX_DEPTH = 1;
 
 // The value of the leading decimal digits of text, never above maximum;
 // no blanks are skipped and no sign is read, so other text reads as 0.
@@ -23,11 +26,14 @@ struct GoRequest {
   bool setsMaxDepth;   // a depth was given
   int maxDepth;
   int depth;           // iteration depth handed to the search
+  int64_t clockMs;     // our clock ("time"), -1 when the line gives none
 };
 
 // Reads the words of a go (or ponder) line. movesDivisor comes from the
-// time manager, timedDepth from the search options.
+// time manager, timedDepth from the search options (0: no depth limit).
+// "time" alone is sudden death and budgets like "movestogo".
 GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth);
+// A line without "depth" puts the maximum depth back to STARTUP_MAX_DEPTH.
 void applyGoRequest(const GoRequest& request, SearchOptions* options);
 
 // "bestmove m1" or "bestmove m1 ponder m2" from a best line; "nobestmove"

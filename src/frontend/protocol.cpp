@@ -10,20 +10,16 @@
 #include "frontend/position.h"
 #include "frontend/words.h"
 #include "platform/platform.h"
+#include "search/poll.h"
+#include "search/search.h"
 #include "search/searchstate.h"
 
 namespace {
 
 constexpr int POLL_INTERVAL_MS = 10;
 
-// The go driver runs here: it searches to `depth` and leaves its best line
-// in rootPv, which then becomes the "bestmove" reply. Until the search is
-// part of the engine, a go on a valid position has no reply.
-void runSearch(Board& board, int depth) {
-  (void)board;
-  (void)depth;
-}
-
+// Runs the go driver and answers with its best line: "bestmove", or
+// "nobestmove" when the side to move has no legal move.
 void serveGo(EngineSession& session, const char* line) {
   if (!session.positionValid) {
     sendLine("nobestmove");
@@ -32,7 +28,8 @@ void serveGo(EngineSession& session, const char* line) {
   const GoRequest request =
       parseGoCommand(line, timeManager.movesDivisor, searchOptions.timedDepth);
   applyGoRequest(request, &searchOptions);
-  runSearch(*session.board, request.depth);
+  searchGo(*session.board, request.depth, request.clockMs);
+  sendBestMove(rootPv);
 }
 
 }  // namespace
@@ -50,6 +47,8 @@ CommandResult serveCommand(EngineSession& session, const char* line) {
     session.positionValid = servePosition(*session.board, line, session.positionValid);
   } else if (wordIs(start, end, "go") || wordIs(start, end, "ponder")) {
     serveGo(session, line);
+    // "quit" or the end of input came while the engine was thinking.
+    if (quitRequested) return CommandResult::Quit;
   } else if (wordIs(start, end, "quit")) {
     return CommandResult::Quit;
   }

@@ -14,6 +14,7 @@
 #include "config/searchoptions.h"
 #include "config/timemanager.h"
 #include "eval/evaluate.h"
+#include "frontend/gocommand.h"
 #include "frontend/output.h"
 #include "frontend/position.h"
 #include "frontend/protocol.h"
@@ -22,11 +23,11 @@
 #include "search/hash/tt.h"
 #include "search/hash/zobrist.h"
 #include "search/history.h"
+#include "search/search.h"
 
 namespace {
 
 constexpr int POLL_INTERVAL_MS = 10;
-constexpr int STARTUP_MAX_DEPTH = 1;
 
 // Failure messages of the data-file loaders (text, caption).
 constexpr const char* CONFIG_FAILED_TEXT = "配置文件装载失败!";
@@ -63,9 +64,14 @@ bool waitForUcci() {
   }
 }
 
-void setUpHashTable() {
+// The bench sizes the table itself, so that its node count never depends
+// on a Config.ini.
+void setUpHashTable(int fixedSizeMb) {
   int hashSizeMb = HASH_DEFAULT_MB;
-  if (!loadConfig("Config.ini", &hashSizeMb)) askYesNo(CONFIG_FAILED_TEXT, CONFIG_FAILED_CAPTION);
+  if (fixedSizeMb > 0)
+    hashSizeMb = fixedSizeMb;
+  else if (!loadConfig("Config.ini", &hashSizeMb))
+    askYesNo(CONFIG_FAILED_TEXT, CONFIG_FAILED_CAPTION);
   allocateHash(hashSizeBits(hashSizeMb));
   clearHash();
   checkHashTable(searchOptions.hashCheckBound);
@@ -73,7 +79,7 @@ void setUpHashTable() {
 
 void loadSearchSettings(const std::string& exeDirectory) {
   loadSearchOptions(&searchOptions, (exeDirectory + "HowToThink.opt").c_str());
-  searchOptions.maxDepth = STARTUP_MAX_DEPTH;
+  searchOptions.maxDepth = STARTUP_MAX_DEPTH;  // see the go command
   timeManager.setDefaults();
   if (!loadTimeManagement(&timeManager, "TimeManagement.txt"))
     askYesNo(TIME_FAILED_TEXT, TIME_FAILED_CAPTION);
@@ -82,16 +88,36 @@ void loadSearchSettings(const std::string& exeDirectory) {
   searchOptions.bookSwitch[RED] = 1;
 }
 
-void shutDown(Board* board) {
+}  // namespace
+
+void releaseEngine(Board* board) {
   freeHash();
   // The history table and the book table are released here, in this
   // order, once the engine has them.
   freeMoveTables();
   delete board;
-  sendLine("bye");
 }
 
-}  // namespace
+Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb) {
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  buildPieceTables();
+  initZobrist();
+  setUpHashTable(fixedHashMb);
+  if (!loadEvaluationScript((exeDirectory + "PosVal.txt").c_str())) {
+    askYesNo(EVAL_FAILED_TEXT, EVAL_FAILED_CAPTION);
+    freeHash();
+    return nullptr;
+  }
+  buildMoveTables();
+  buildEvalTables();
+  buildSearchTables();
+  Board* board = new Board;
+  board->init();
+  initPickers(board);
+  buildHistoryTables();
+  loadSearchSettings(exeDirectory);
+  return board;
+}
 
 int runUcciEngine(const char* argv0) {
   // A front end that goes away must not kill us in the middle of a write.
@@ -100,27 +126,13 @@ int runUcciEngine(const char* argv0) {
   splitPath(programPath(argv0), &exeDirectory, &exeName);
   if (!waitForUcci()) return 0;
 
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
-  buildPieceTables();
-  initZobrist();
-  setUpHashTable();
-  if (!loadEvaluationScript((exeDirectory + "PosVal.txt").c_str())) {
-    askYesNo(EVAL_FAILED_TEXT, EVAL_FAILED_CAPTION);
-    freeHash();
-    return 0;
-  }
-  buildMoveTables();
-  buildEvalTables();
-  // The null move's material table is set up here once the search has it.
-  Board* board = new Board;
-  board->init();
-  initPickers(board);
-  buildHistoryTables();
-  loadSearchSettings(exeDirectory);
+  Board* board = startUpEngine(exeDirectory, 0);
+  if (board == nullptr) return 0;
   EngineSession session{board, setUpPosition(*board, START_FEN)};
   for (const char* line : IDENTIFICATION) sendLine("%s", line);
 
   runCommandLoop(session);
-  shutDown(board);
+  releaseEngine(board);
+  sendLine("bye");
   return 0;
 }

@@ -4,3 +4,14 @@
 
 // Returns the process exit code.
 int runUcciEngine(const char* argv0);
+
+#include <string>
+
+struct Board;
+
+// Every table and data file in start-up order, and the Board. fixedHashMb
+// > 0 sizes the transposition table without reading Config.ini. Null when
+// the evaluation script cannot be read (already reported).
+Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb);
+// Releases the tables and the Board in shut-down order.
+void releaseEngine(Board* board);

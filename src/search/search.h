@@ -2,13 +2,18 @@
 // iterative-deepening go driver.
 #pragma once
 
+#include <cstdint>
+
 #include "types.h"
 
 struct Board;
+struct MovePicker;
 
-// Runs a whole "go": book, then iterative deepening up to maxDepth under
-// the limits in searchOptions. Leaves the result in rootPv and rootScore.
-int searchGo(Board& board, int maxDepth);
+// Runs a whole "go": iterative deepening up to maxDepth under the limits in
+// searchOptions. clockMs is the time left on the engine's clock when the go
+// line gave one (-1 otherwise): no search runs past it. Leaves the result in
+// rootPv and rootScore; rootPv is empty only when there is no legal move.
+int searchGo(Board& board, int maxDepth, int64_t clockMs = -1);
 
 int searchRoot(Board& board, int depth, int alpha, int beta);
 int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeType);
@@ -16,4 +21,11 @@ int searchForMove(Board& board, int ply, int depth, int alpha, int beta, Move* m
                   int nodeType);
 int quiesce(Board& board, int ply, int alpha, int beta);
 void computeGamePhase(const Board& board);
+// The legal root moves stand in the ply-0 frame's moves[0, count).
+void orderRootMoves(MovePicker& root, int count, Move hashMove);
 void buildSearchTables();  // null-move material count table, at start-up
+
+// Null-move material count of one side's 16 presence bits.
+extern int16_t nullMoveMaterial[65536];
+// Number of legal root moves of the running search (set by searchGo).
+extern int rootMoveCount;

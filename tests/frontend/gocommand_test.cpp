@@ -21,18 +21,27 @@ GoRequest go(const char* line) { return parseGoCommand(line, DIVISOR, TIMED_DEPT
 TEST(GoCommand, TimeBudgetRules) {
   EXPECT_EQ(go("go time 60 increment 2").timeLimitMs, 3500);
   EXPECT_EQ(go("go time 60 movestogo 10").timeLimitMs, 1500);
-  EXPECT_EQ(go("go time 60").timeLimitMs, 60000);
+  // Sudden death: the clock must last the game, not this move.
+  EXPECT_EQ(go("go time 60").timeLimitMs, 1500);
   EXPECT_EQ(go("go time 60 movestogo 0 increment 2").timeLimitMs, 3500);
-  EXPECT_EQ(go("go time 9999999").timeLimitMs, 600000 * 1000);
+  EXPECT_EQ(go("go time 60 movestogo 0").timeLimitMs, 1500);
+  EXPECT_EQ(go("go time 9999999").timeLimitMs, 600000 * 1000 / DIVISOR);
+  EXPECT_EQ(go("go time 9999999").clockMs, 600000 * 1000);
   // The opponent's clock is not ours.
-  EXPECT_EQ(go("go opptime 5 time 60 oppincrement 9").timeLimitMs, 60000);
+  EXPECT_EQ(go("go opptime 5 time 60 oppincrement 9").timeLimitMs, 1500);
+  EXPECT_EQ(go("go time 60 oppmovestogo 5 increment 2").timeLimitMs, 3500);
+  EXPECT_EQ(go("go opptime 5 oppincrement 9").setsTimeLimit, false);
   const GoRequest timed = go("go time 60");
   EXPECT_TRUE(timed.setsTimeLimit);
   EXPECT_FALSE(timed.setsMaxDepth);
   EXPECT_EQ(timed.depth, TIMED_DEPTH);
+  EXPECT_EQ(timed.clockMs, 60000);
+  EXPECT_EQ(go("go depth 5").clockMs, -1);
   // No usable divisor: the budget is still computed, never divided by zero.
   EXPECT_EQ(parseGoCommand("go time 60 increment 2", 0, 1).timeLimitMs, 62000);
   EXPECT_EQ(parseGoCommand("go time 600000 increment 1024", 1000000, 1).timeLimitMs, 1024600);
+  // A timed depth of 0 (a short option image) sets no depth limit.
+  EXPECT_EQ(parseGoCommand("go time 60", DIVISOR, 0).depth, 255);
 }
 
 TEST(GoCommand, DepthOverridesTimeAndInfiniteOverridesDepth) {
@@ -65,6 +74,12 @@ TEST(GoCommand, PlainGoKeepsTheStoredLimit) {
   applyGoRequest(go("go depth 9"), &options);
   EXPECT_EQ(options.timeLimitMs, 268435455);
   EXPECT_EQ(options.maxDepth, 9);
+  // Any line without "depth" puts the clock back in charge.
+  for (const char* line : {"go", "go time 5", "go infinite", "ponder"}) {
+    applyGoRequest(go("go depth 9"), &options);
+    applyGoRequest(go(line), &options);
+    EXPECT_EQ(options.maxDepth, 1) << line;
+  }
   // Garbage numbers read as 0.
   EXPECT_EQ(go("go depth x").depth, 0);
   EXPECT_EQ(go("go time").timeLimitMs, 0);

@@ -1,0 +1,68 @@
+#include "frontend/pvcheck.h"
+
+#include <algorithm>
+#include <string>
+
+#include "board/board.h"
+#include "eval/evaluate.h"
+#include "frontend/movetext.h"
+#include "movegen/checks.h"
+#include "movegen/movegen.h"
+#include "platform/platform.h"
+#include "search/hash/tt.h"
+#include "search/searchstate.h"
+
+namespace {
+
+constexpr const char* BROKEN_LINE_CAPTION = "测试PV记录的对话框";
+constexpr const char* BROKEN_LINE_TEXT =
+    "The engine found a move it cannot play in its best line. Please save the "
+    "game record and send it to the Tolvane developers.";
+
+bool reportArmed = true;
+
+int staticScore(const Board& board, int ply) {
+  int threats = 0;
+  return evaluate(board, ply, -MATE, MATE, &threats);
+}
+
+bool playable(const Board& board, Move m) {
+  const int side = board.sideToMove;
+  if (isPseudoLegal(board, side, m)) return true;
+  Move capture = NULL_MOVE;
+  return kingsFacing(board, side, &capture) && sameMove(capture, m);
+}
+
+void reportBrokenLine(const PvRecord& line, int broken) {
+  if (!reportArmed) return;
+  reportArmed = false;
+  askYesNo(BROKEN_LINE_TEXT, BROKEN_LINE_CAPTION);
+  std::string moves;
+  for (int i = 0; i <= broken; ++i) {
+    char text[5];
+    moveToText(line.moves[i], text);
+    moves += text;
+    moves += ' ';
+  }
+  askYesNo(moves.c_str(), "");
+}
+
+}  // namespace
+
+void allowPvReport() { reportArmed = true; }
+
+int checkAndStorePv(Board& board, int ply) {
+  const PvRecord& line = board.pvLines[0];
+  if (ply >= std::min(line.count, MAX_PLY)) return staticScore(board, ply);
+  const Move m = line.moves[ply];
+  // A move the board refuses (it would leave the mover's king attacked) is
+  // as unplayable as one that breaks the piece's rules; nothing to take back.
+  if (!playable(board, m) || board.makeMove(m)) {
+    reportBrokenLine(line, ply);
+    return staticScore(board, ply);
+  }
+  const int v = -checkAndStorePv(board, ply + 1);
+  board.unmakeMove();
+  storeHash(board, std::max(0, iterationDepth - ply - 1), v, BOUND_EXACT, m);
+  return v;
+}

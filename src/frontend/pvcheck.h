@@ -1,0 +1,14 @@
+// After each iteration the best line is played out on the board and every
+// position on it is written back into the transposition table with the
+// value backed up from the end of the line. A move of the line that cannot
+// be played means the search built a broken line: it is reported.
+#pragma once
+
+struct Board;
+
+// Walks the ply-0 line of the board from move `ply` on; returns the score of
+// the line's end for the side to move at `ply`. The board is left as it was.
+int checkAndStorePv(Board& board, int ply);
+
+// A broken line is reported once per search; the driver re-arms the report.
+void allowPvReport();

@@ -1,0 +1,241 @@
+// The principal-variation search below the root: mate-distance bounds,
+// repetitions, table cut-offs, the null move with its endgame verification,
+// internal iterative deepening, extensions and late-move reductions.
+#include <cstdlib>
+
+#include "board/board.h"
+#include "config/evalscript.h"
+#include "config/searchoptions.h"
+#include "eval/evaluate.h"
+#include "movegen/captureorder.h"
+#include "movegen/movegen.h"
+#include "movegen/picker.h"
+#include "search/hash/tt.h"
+#include "search/history.h"
+#include "search/poll.h"
+#include "search/search.h"
+#include "search/searchstate.h"
+
+namespace {
+
+int boundOf(int score, int alpha, int beta) {
+  return score <= alpha ? BOUND_UPPER : score >= beta ? BOUND_LOWER : BOUND_EXACT;
+}
+
+// Depth 0 (out of check) or the ply limit: the quiescence search decides.
+int leafScore(Board& board, int ply, int depth, int alpha, int beta) {
+  checkPlyLimit = ply;
+  const int s = quiesce(board, ply, alpha, beta);
+  if (searchOptions.storeLeafScores && ply < iterationDepth)
+    storeHash(board, depth < 0 ? depth : 0, s, boundOf(s, alpha, beta), NULL_MOVE);
+  if (alpha < s && s < beta) board.pvLines[ply].count = 0;
+  return s;
+}
+
+int sideMaterial(const Board& board) {
+  const uint32_t signature = board.currentPly->materialSignature;
+  return nullMoveMaterial[board.sideToMove == RED ? signature >> 16 : signature & 0xFFFF];
+}
+
+bool nullMoveAllowed(const Board& board, int ply, int depth, int alpha, int beta,
+                     int nodeType) {
+  if (!searchOptions.useNullMove || nodeType == 0 || beta >= MATE_BOUND) return false;
+  if (board.inCheck() || board.currentPly[-2].givesCheck) return false;
+  if (depth < searchOptions.nullMoveMinDepth) return false;
+  if (gamePhase >= ENDGAME_PHASE && sideMaterial(board) <= NULL_MOVE_MATERIAL_LIMIT)
+    return false;
+  if (depth > NULL_MOVE_EVAL_DEPTH) {
+    int threats = 0;
+    if (evaluate(board, ply, alpha, beta, &threats) < beta) return false;
+  }
+  return true;
+}
+
+// Tries the null move. Returns true with *cutScore when the node fails high;
+// otherwise sets *threat from what the opponent's free move achieved.
+bool tryNullMove(Board& board, int ply, int depth, int alpha, int beta, int nodeType,
+                 Move hashMove, int* threat, int* cutScore) {
+  board.makeNullMove();
+  int v = -alphaBeta(board, ply + 1, depth - NULL_MOVE_DEPTH_CUT, -beta, 1 - beta, -nodeType);
+  board.unmakeNullMove();
+  if (stopRequested) {
+    *cutScore = -MATE;
+    return true;
+  }
+  *threat = v <= -MATE_BOUND ? THREAT_MATE
+            : v < board.currentPly->incrementalScore - evalScript.rookMarginLarge ? THREAT_MATERIAL
+                                                                                : THREAT_NONE;
+  if (v < beta) return false;
+  if (gamePhase >= ENDGAME_PHASE && depth > NULL_MOVE_DEPTH_CUT) {
+    // Zugzwang is common in the endgame: a real move must hold as well.
+    Move found = hashMove;
+    v = searchForMove(board, ply, depth - NULL_MOVE_DEPTH_CUT, alpha, beta, &found, 1);
+    if (v < beta) return false;
+    if (searchOptions.storeLeafScores && ply < iterationDepth && !stopRequested)
+      storeHash(board, depth - NULL_MOVE_DEPTH_CUT, beta, BOUND_LOWER, found);
+  }
+  const int lowered = v - evalScript.value8;
+  *cutScore = lowered >= beta ? lowered : beta;
+  return true;
+}
+
+// Depth of a move's new position: one ply less unless it is extended.
+int newDepthOf(Board& board, const MovePicker& picker, Move m, int depth, int alpha,
+               int beta, int nodeType, int threat) {
+  PlyRecord* next = board.currentPly;
+  bool extend = threat >= THREAT_IN_CHECK;
+  if (!extend && nodeType == 0) {
+    extend = (searchOptions.useCaptureExtension &&
+              next->captureExtensionBudget >= CAPTURE_EXTENSION_BUDGET) ||
+             (searchOptions.useGainExtension && picker.stage < PICKER_STAGE_GENERATE_QUIETS &&
+              beta - alpha >= (evalScript.rookMarginSmall >> 1) &&
+              sameMove(m, picker.searchMove));
+  }
+  if (!extend) return depth - 1;
+  next->captureExtensionBudget = 0;
+  return depth;
+}
+
+// After the move loop: killers, history and the search move of the ply.
+void creditBestMove(Board& board, MovePicker& picker, Move best, int bound, int depth,
+                    int lastGain) {
+  if (bound == BOUND_UPPER) return;
+  if (!isQuiet(board, best) && best.score >= goodCaptureThreshold) return;
+  if (bound == BOUND_LOWER) {
+    markTriedMoves(picker);
+    historyGood(board, best);
+  } else if (lastGain > evalScript.rookMarginSmall) {
+    picker.searchMove = best;
+  }
+  setKiller(picker, best);
+  if (best.score != HASH_MOVE_SCORE) historyAdd(board, depth, best);
+}
+
+}  // namespace
+
+int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeType) {
+  if (searchMustStop()) return -MATE;
+  if ((depth <= 0 && !board.inCheck()) || ply >= LEAF_PLY_LIMIT)
+    return leafScore(board, ply, depth, alpha, beta);
+
+  ++nodeCount;
+  int best = ply - MATE;
+  if (best >= beta) return best;
+
+  Move hashMove = NULL_MOVE;
+  if (searchOptions.useRepetitionCheck) {
+    int s = 0;
+    const int r = checkRepetition(board, ply, &s, &hashMove);
+    if (r != REP_NONE) {
+      if (alpha < s && s < beta) {
+        PvRecord& pv = board.pvLines[ply];
+        pv.count = 0;
+        if (r == REP_PLAIN && !isNullMove(hashMove)) {
+          pv.moves[0] = hashMove;
+          pv.count = 1;
+        }
+      }
+      if (r == REP_PLAIN && searchOptions.storeRepetitionScores)
+        storeHash(board, 0, s, BOUND_EXACT, hashMove);
+      return s;
+    }
+  }
+
+  const int entryAlpha = alpha;
+  if (best > alpha) alpha = best;
+  int code = 0;
+  const int hashScore = probeHash(board, depth, alpha, beta, &hashMove, &code, nodeType != 0);
+  if (searchOptions.useHashCutoffs && code <= 1 && nodeType != 0) return hashScore;
+  const int side = board.sideToMove;
+  if (!isNullMove(hashMove) && !isPseudoLegal(board, side, hashMove)) hashMove = NULL_MOVE;
+
+  int threat = board.inCheck() ? THREAT_IN_CHECK : THREAT_NONE;
+  if (nullMoveAllowed(board, ply, depth, alpha, beta, nodeType)) {
+    int cutScore = 0;
+    if (tryNullMove(board, ply, depth, alpha, beta, nodeType, hashMove, &threat, &cutScore))
+      return cutScore;
+  }
+  if (searchOptions.useIid && depth > searchOptions.iidDepth && isNullMove(hashMove)) {
+    searchForMove(board, ply, depth - searchOptions.iidDepth, alpha, beta, &hashMove, nodeType);
+    if (stopRequested) return -MATE;
+  }
+  const bool reduce = (searchOptions.lmrAtPvNodes || nodeType != 0) && threat == THREAT_NONE &&
+                      depth >= searchOptions.lmrMinDepth;
+
+  MovePicker& picker = *pickerAt(ply);
+  picker.reset(hashMove);
+  board.pvLines[ply + 1].count = 0;
+  int moveCount = 0, bestIndex = -1, lastGain = 0;
+  Move bestMove = NULL_MOVE;
+  for (Move m = picker.next(); !isNullMove(m); m = picker.next()) {
+    if (board.makeMove(m)) continue;
+    int newDepth = newDepthOf(board, picker, m, depth, alpha, beta, nodeType, threat);
+    if (reduce && best > -MATE_BOUND && newDepth < depth &&
+        moveCount >= searchOptions.lmrMinMoves && picker.stage == PICKER_STAGE_QUIETS &&
+        historyRatio(board, m) < static_cast<unsigned>(searchOptions.lmrHistoryLimit))
+      --newDepth;
+    int v;
+    if (searchOptions.usePvs && nodeType == 0 && best > -MATE_BOUND) {
+      v = -alphaBeta(board, ply + 1, newDepth, -alpha - 1, -alpha, 1);
+      if (alpha < v && v < beta) v = -alphaBeta(board, ply + 1, newDepth, -beta, -alpha, 0);
+    } else {
+      v = -alphaBeta(board, ply + 1, newDepth, -beta, -alpha, -nodeType);
+    }
+    if (searchOptions.lmrResearch && newDepth < depth - 1 && v >= beta)
+      v = -alphaBeta(board, ply + 1, newDepth + 1, -beta, -alpha, -nodeType);
+    board.unmakeMove();
+    if (stopRequested) return -MATE;
+    if (v > best) {
+      lastGain = v - best;
+      best = v;
+      bestMove = m;
+      if (v > alpha) {
+        if (v >= beta) break;
+        bestIndex = moveCount;
+        alpha = v;
+      }
+    }
+    if (nodeType == 1) nodeType = -1;
+    ++moveCount;
+  }
+
+  if (best <= ply - MATE) {
+    if (best > entryAlpha) board.pvLines[ply].count = 0;
+    return best;
+  }
+  const int bound = boundOf(best, entryAlpha, beta);
+  creditBestMove(board, picker, bestMove, bound, depth, lastGain);
+  if (bound == BOUND_EXACT) updatePv(board, ply, bestMove, bestIndex);
+  if (depth >= 1 && (std::abs(best) < MATE_BOUND || std::abs(best) > PERPETUAL))
+    storeHash(board, depth, best, bound, bestMove);
+  return best;
+}
+
+int searchForMove(Board& board, int ply, int depth, int alpha, int beta, Move* move,
+                  int nodeType) {
+  const int newDepth = board.inCheck() ? depth : depth - 1;
+  int best = ply - MATE;
+  MovePicker& picker = *pickerAt(ply);
+  picker.reset(*move);  // the picker drops a move that cannot be played here
+  for (Move m = picker.next(); !isNullMove(m); m = picker.next()) {
+    if (board.makeMove(m)) continue;
+    int v;
+    if (searchOptions.usePvs && nodeType == 0 && best > -MATE_BOUND) {
+      v = -alphaBeta(board, ply + 1, newDepth, -alpha - 1, -alpha, 1);
+      if (alpha < v && v < beta) v = -alphaBeta(board, ply + 1, newDepth, -beta, -alpha, 0);
+    } else {
+      v = -alphaBeta(board, ply + 1, newDepth, -beta, -alpha, -nodeType);
+    }
+    board.unmakeMove();
+    if (stopRequested) return best;
+    if (v > best) {
+      best = v;
+      *move = m;
+      if (v > alpha) {
+        if (v >= beta) return best;
+        alpha = v;
+      }
+    }
+  }
+  return best;
+}

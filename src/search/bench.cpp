@@ -1,0 +1,90 @@
+#include "search/bench.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+
+#include "board/board.h"
+#include "config/searchoptions.h"
+#include "frontend/gocommand.h"
+#include "frontend/movetext.h"
+#include "frontend/output.h"
+#include "frontend/position.h"
+#include "frontend/startup.h"
+#include "platform/platform.h"
+#include "search/hash/tt.h"
+#include "search/poll.h"
+#include "search/search.h"
+#include "search/searchstate.h"
+#include "search/tuning.h"
+
+// Openings, middle games from played games, endgames and won positions
+// with threats on the kings.
+const char* const BENCH_POSITIONS[] = {
+    "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR w",
+    "rnbakab1r/9/1c4nc1/p1p1p1p1p/9/9/P1P1P1P1P/1C2C4/9/RNBAKABNR w",
+    "rnbakabnr/9/1c5c1/p1p1p1p1p/9/2P6/P3P1P1P/1C5C1/9/RNBAKABNR b",
+    "rn2kabnr/4a4/4b2c1/p1p1p1p1p/1c7/6P2/P1P1P3P/1CN4C1/4A4/R1B1KABNR w",
+    "rnbaka2r/9/1c2b1nc1/pC2p1pCp/2p6/9/P1P1P1P1P/9/4A4/RNBAK1BNR w",
+    "rnbakab1r/9/1c5c1/p1p1p3p/5np2/8P/P1P1P1P2/1CN1B2C1/9/R2AKABNR w",
+    "r3kab1r/4a4/2n1b1n2/p3p1p1p/1cp6/6PN1/P1P1P3P/2N1B2C1/4A4/R3KAB1R w",
+    "r2akab2/1R1n5/2c1br3/4p3p/p1P2npc1/3N5/P3P1P1P/3CB1NC1/4A4/2BAKR3 w",
+    "2bak3r/3Ca4/r1n1b1n2/p3p3p/7c1/2R5P/P1P1P4/2N1B2C1/4A4/1RBAK4 w",
+    "2b1ka3/4a4/2n1b4/p1pr2n1p/2c1p1p2/P4CP2/4P3P/1NR1B1N1B/4A4/4KA3 w",
+    "4kab2/4a4/2n6/p7C/2P1prbP1/P2Nn2R1/2c2c3/2C1B1N1B/4A4/4KA3 w",
+    "4kab2/4aN3/4b3n/6P1p/p8/2r5P/P1c6/2R1C4/4A4/3AK4 w",
+    "2b1k4/4an2r/3nb4/3Cp4/7P1/5R3/4P4/2N1B4/4A4/4KA3 w",
+    "3ak4/4a4/4b4/p3p3c/3R2b2/P1B6/4P2c1/9/6r1r/2BAKR3 w",
+    "3ak4/3Ra4/9/9/9/9/4pn3/B4n3/3KA4/2B5r w",
+    "3k5/4a4/4ba3/4p4/9/2P3P2/9/4B4/4A4/3AK4 w",
+    "3k5/4a4/5a3/9/9/9/9/9/9/4K1R2 w",
+    "4k4/4a4/9/4P4/9/9/9/9/4N4/3K5 w",
+    "3ak4/9/9/9/2p3b2/9/9/4C4/4A4/4KA3 w",
+    "2bak4/4a4/4b4/9/9/9/9/9/4A4/3AK1R2 w",
+};
+const int BENCH_POSITION_COUNT = sizeof BENCH_POSITIONS / sizeof BENCH_POSITIONS[0];
+const int BENCH_DEPTH = 8;
+
+uint64_t benchNodes(Board& board, bool printEach) {
+  const bool polling = pollInputEnabled;
+  pollInputEnabled = false;
+  uint64_t total = 0;
+  for (int i = 0; i < BENCH_POSITION_COUNT; ++i) {
+    if (!setUpPosition(board, BENCH_POSITIONS[i])) {
+      std::fprintf(stderr, "bench: position %d refused\n", i + 1);
+      continue;
+    }
+    clearHash();
+    searchOptions.timeLimitMs = GO_DEPTH_ONLY_MS;
+    searchOptions.maxDepth = static_cast<uint8_t>(BENCH_DEPTH);
+    startCapture();  // the search's info lines are not part of the report
+    searchGo(board, BENCH_DEPTH);
+    stopCapture();
+    const uint64_t nodes = nodeCount + quiesceNodeCount;
+    total += nodes;
+    if (printEach) {
+      char move[5];
+      moveToText(rootPv.count > 0 ? rootPv.moves[0] : NULL_MOVE, move);
+      std::printf("position %2d: bestmove %s score %6d nodes %" PRIu64 "\n", i + 1, move,
+                  rootScore, nodes);
+    }
+  }
+  searchOptions.maxDepth = STARTUP_MAX_DEPTH;
+  pollInputEnabled = polling;
+  return total;
+}
+
+int runBench(const char* argv0) {
+  std::string exeDirectory, exeName;
+  splitPath(programPath(argv0), &exeDirectory, &exeName);
+  Board* board = startUpEngine(exeDirectory, BENCH_HASH_MB);
+  if (board == nullptr) return 1;
+  const int64_t start = engineClockMs();
+  const uint64_t nodes = benchNodes(*board, true);
+  const int64_t ms = engineClockMs() - start;
+  const uint64_t nps = ms > 0 ? nodes * 1000 / static_cast<uint64_t>(ms) : 0;
+  std::printf("nodes %" PRIu64 " time %" PRId64 " nps %" PRIu64 "\n", nodes, ms, nps);
+  std::fflush(stdout);
+  releaseEngine(board);
+  return 0;
+}

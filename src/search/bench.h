@@ -1,0 +1,19 @@
+// "tolvane bench": a fixed set of positions, each searched to a fixed depth
+// from fresh tables. The node total is the engine's signature: the same on
+// every run and build of the same code and data files.
+#pragma once
+
+#include <cstdint>
+
+// Loads the engine beside the binary, searches every position and prints
+// "nodes <N> time <ms> nps <N per second>" last. Returns the exit code.
+int runBench(const char* argv0);
+
+// The positions and the depth, open for tests.
+extern const char* const BENCH_POSITIONS[];
+extern const int BENCH_POSITION_COUNT;
+extern const int BENCH_DEPTH;
+
+struct Board;
+// Searches every position on a loaded engine; returns the node total.
+uint64_t benchNodes(Board& board, bool printEach);

@@ -1,0 +1,187 @@
+// The go driver: per-search set-up, iterative deepening under the time
+// manager, and the result in rootPv and rootScore.
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+
+#include "board/board.h"
+#include "board/tables.h"
+#include "config/evalscript.h"
+#include "config/searchoptions.h"
+#include "config/timemanager.h"
+#include "eval/evaluate.h"
+#include "frontend/movetext.h"
+#include "frontend/output.h"
+#include "frontend/pvcheck.h"
+#include "movegen/movegen.h"
+#include "movegen/picker.h"
+#include "platform/platform.h"
+#include "search/hash/tt.h"
+#include "search/history.h"
+#include "search/poll.h"
+#include "search/search.h"
+#include "search/searchstate.h"
+
+namespace {
+
+// The search's repetition test looks this far into the game before the root.
+constexpr int ROOT_REPETITION_WINDOW = 4;
+
+int64_t searchStartMs = 0;
+
+void limitRepetitionWindow(Board& board) {
+  PlyRecord* window = board.currentPly - ROOT_REPETITION_WINDOW;
+  PlyRecord& previous = board.currentPly[-1];
+  if (previous.lastCaptureRecord < window) previous.lastCaptureRecord = window;
+}
+
+void resetTimeManager() {
+  TimeManager& tm = timeManager;
+  tm.rootMoveIndex = 0;
+  tm.lastScore = 0;
+  tm.scoreDropped = tm.extendTime = tm.failHighSeen = tm.easyMove = tm.stopNow = 0;
+}
+
+// Soft and hard deadlines from the option record's time limit; with a clock
+// given, the hard deadline leaves a safety margin of it untouched.
+void setDeadlines(int64_t clockMs) {
+  const int64_t start = engineClockMs();
+  searchStartMs = start;
+  timeManager.startMs = start;
+  searchOptions.startTimeMs = static_cast<int32_t>(start);
+  const int32_t limit = std::max(searchOptions.timeLimitMs, 0);
+  int64_t hard = timeManager.hardDeadline(start, limit);
+  if (clockMs >= 0) {
+    const int64_t margin = std::max(CLOCK_SAFETY_MIN_MS, clockMs * CLOCK_SAFETY_PERCENT / 100);
+    hard = std::min(hard, start + std::max<int64_t>(0, clockMs - margin));
+  }
+  hardDeadlineMs = hard;
+  softDeadlineMs = std::min(start + limit, hard);
+}
+
+int64_t elapsedMs() { return std::max<int64_t>(0, engineClockMs() - searchStartMs); }
+uint64_t totalNodes() { return nodeCount + quiesceNodeCount; }
+
+void singleMoveLine(PvRecord* pv, Move m) {
+  pv->count = 1;
+  pv->moves[0] = m;
+  pv->rootIndex = 0;
+}
+
+void noteIterationDone(const MovePicker& root, int depth, int v) {
+  int first = -MATE, second = -MATE;
+  for (int i = 0; i < rootMoveCount; ++i) {
+    const int s = root.moves[i].score;
+    if (s > first) {
+      second = first;
+      first = s;
+    } else if (s > second) {
+      second = s;
+    }
+  }
+  timeManager.iterationDone(depth, v, rootMoveCount, first, second);
+}
+
+void reportIteration(Board& board, int depth, int v) {
+  if (!searchOptions.printNewBest) return;
+  if (depth <= searchOptions.printMinDepth && std::abs(v) < MATE_BOUND) return;
+  if (depth <= searchOptions.printMinDepth && v <= -MATE_BOUND)
+    printInfoLine(board, depth, rootScore);
+  sendLine("info depth %d", depth);
+  sendLine("info time=%" PRId64 "ms nodes=%" PRIu64, elapsedMs(), totalNodes());
+}
+
+void deepen(Board& board, int maxDepth) {
+  MovePicker& root = *pickerAt(0);
+  for (int depth = 1; depth <= maxDepth; ++depth) {
+    iterationDepth = depth;
+    timeManager.startIteration();
+    const int v = searchRoot(board, depth, -MATE, MATE);
+    const bool stopped = stopRequested != 0;
+    if (!stopped || board.pvLines[0].count > 0) copyPv(&rootPv, board.pvLines[0]);
+    if (stopped) return;
+    rootScore = v;
+    noteIterationDone(root, depth, v);
+    if (depth > 1 && searchOptions.bookSwitch[rootSide] == 1 &&
+        depth > searchOptions.maxDepth &&
+        timeManager.shouldStopAfterIteration(engineClockMs(), softDeadlineMs))
+      return;
+    checkAndStorePv(board, 0);
+    reportIteration(board, depth, v);
+    // A mate either way: deeper iterations cannot change the move.
+    if (std::abs(v) >= MATE_BOUND) return;
+    if (searchOptions.debugConsole) {
+      char text[PV_TEXT_SIZE];
+      formatPvText(text, board.pvLines[0]);
+      std::fprintf(stderr, "%d v=%d %s\n", depth, rootScore, text);
+    }
+  }
+}
+
+}  // namespace
+
+void computeGamePhase(const Board& board) {
+  if (board.pieceList[kingIndex(BLACK)] == NO_SQUARE ||
+      board.pieceList[kingIndex(RED)] == NO_SQUARE) {
+    gamePhase = 3;
+    return;
+  }
+  int sum = 0;
+  for (int side = BLACK; side <= RED; ++side) {
+    int total = -pieceValue[PieceKindOf[kingIndex(side)]];
+    for (int i = sideBase(side); i <= lastIndex(side); ++i) {
+      const int sq = board.pieceList[i];
+      if (sq != NO_SQUARE) total += pieceSquareByIndex[i][sq];
+    }
+    sum += std::abs(total);
+  }
+  gamePhase = sum > evalScript.triple9[0] ? 0 : sum > evalScript.triple9[1] ? 1 : 2;
+}
+
+int searchGo(Board& board, int maxDepth, int64_t clockMs) {
+  stopRequested = 0;
+  quitRequested = false;
+  resetPolling();
+  allowPvReport();
+  rootPv.count = 0;
+  rootPv.rootIndex = 0;
+  rootScore = 0;
+  nodeCount = quiesceNodeCount = 0;
+  limitRepetitionWindow(board);
+  if (hasNoLegalMove(board, board.sideToMove)) {
+    // Nothing to play: rootPv stays empty and the answer is "nobestmove".
+    rootScore = -MATE;
+    stopRequested = 1;
+    return rootScore;
+  }
+  historyClear();
+  for (int ply = 0; ply < MAX_PLY; ++ply) pickerAt(ply)->clearKillers();
+  computeGamePhase(board);
+  resetTimeManager();
+  setDeadlines(clockMs);
+  board.pvLines[0].count = 0;
+
+  MovePicker& root = *pickerAt(0);
+  rootMoveCount = root.generateRootMoves();
+  orderRootMoves(root, rootMoveCount, NULL_MOVE);
+  // Whatever stops the search, there is a legal move to play.
+  singleMoveLine(&rootPv, root.moves[0]);
+  iterationDepth = 1;
+  if (rootMoveCount <= 1) {
+    singleMoveLine(&board.pvLines[0], root.moves[0]);
+    int threats = 0;
+    rootScore = evaluate(board, 0, -MATE, MATE, &threats);
+    printInfoLine(board, 1, rootScore);
+  } else {
+    board.currentPly->captureExtensionBudget = 0;
+    deepen(board, std::min(maxDepth, MAX_ITERATION_DEPTH));
+  }
+
+  const int64_t elapsed = elapsedMs();
+  const double nps = elapsed > 0 ? static_cast<double>(totalNodes()) / elapsed : 0.0;
+  sendLine("info time=%" PRId64 "ms nodes=%" PRIu64 " nps=%.3fk", elapsed, totalNodes(), nps);
+  nextGeneration();
+  stopRequested = 1;
+  return rootScore;
+}

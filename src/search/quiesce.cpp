@@ -1,0 +1,73 @@
+// The quiescence search: stand pat on the static evaluation, then captures
+// (and at the hand-over node under threat, quiet checks); in check, every
+// evasion with no stand pat.
+#include "board/board.h"
+#include "config/searchoptions.h"
+#include "eval/evaluate.h"
+#include "movegen/movegen.h"
+#include "movegen/picker.h"
+#include "search/hash/tt.h"
+#include "search/history.h"
+#include "search/search.h"
+#include "search/searchstate.h"
+#include "search/tuning.h"
+
+namespace {
+
+// Repetitions are looked for only after four reversible plies in a row.
+constexpr int QUIESCE_REPETITION_PLIES = 4;
+
+}  // namespace
+
+int quiesce(Board& board, int ply, int alpha, int beta) {
+  ++quiesceNodeCount;
+  int best = ply - MATE;
+  if (best >= beta) return best;
+
+  if (searchOptions.useRepetitionCheck &&
+      board.currentPly[-1].lastCaptureRecord <= board.currentPly - QUIESCE_REPETITION_PLIES) {
+    int s = 0;
+    Move m = NULL_MOVE;
+    if (checkRepetition(board, ply, &s, &m) != REP_NONE) return s;
+  }
+  if (best > alpha) alpha = best;
+  // No frame beyond the last ply: the static score is the answer.
+  if (ply >= MAX_PLY) {
+    int threats = 0;
+    return evaluate(board, ply, alpha, beta, &threats);
+  }
+
+  Move hashMove = NULL_MOVE;
+  if (ply < iterationDepth + QUIESCE_PROBE_PLIES) {
+    int code = 0;
+    probeHash(board, 0, alpha, beta, &hashMove, &code, false);
+  }
+  MovePicker& picker = *pickerAt(ply);
+  const bool evasions = board.inCheck() && searchOptions.quiesceCheckEvasions;
+  if (!evasions) {
+    const int s = evaluate(board, ply, alpha, beta, &picker.threatCount);
+    if (s >= beta) return s;
+    if (s > alpha) alpha = s;
+    best = s;
+  }
+
+  picker.reset(hashMove);  // drops a hash move that cannot be played here
+  for (Move m = picker.nextQuiescence(); !isNullMove(m); m = picker.nextQuiescence()) {
+    if (board.makeMove(m)) continue;
+    const int v = -quiesce(board, ply + 1, -beta, -alpha);
+    board.unmakeMove();
+    if (v <= best) continue;
+    best = v;
+    if (v > alpha) {
+      if (v >= beta) {
+        if (board.currentPly->capturedCode == EMPTY)
+          setKiller(picker, m);
+        else
+          setCaptureKiller(picker, m);
+        return best;
+      }
+      alpha = v;
+    }
+  }
+  return best;
+}

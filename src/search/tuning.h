@@ -1,0 +1,56 @@
+// The search's own numbers, named in one place. The option record
+// (HowToThink.opt) and the evaluation script hold the rest.
+#pragma once
+
+#include <cstdint>
+
+#include "types.h"
+
+// ---- polling: the clock and the input are looked at when the interior
+// node count has these low bits all zero
+constexpr uint64_t POLL_NODE_MASK = 8191;
+
+// ---- depth and ply bounds
+// alphaBeta hands over to the quiescence search from this ply on, whatever
+// depth is left; the quiescence search evaluates statically from MAX_PLY on.
+constexpr int LEAF_PLY_LIMIT = 70;
+// Iteration depths a go may ask for.
+constexpr int MAX_ITERATION_DEPTH = 255;
+// The quiescence search probes the table only this far past the iteration.
+constexpr int QUIESCE_PROBE_PLIES = 2;
+
+// ---- null move
+constexpr int NULL_MOVE_DEPTH_CUT = 4;     // the null move searches depth - 4
+constexpr int NULL_MOVE_EVAL_DEPTH = 4;    // above it the static score must reach beta
+constexpr int ENDGAME_PHASE = 2;           // gamePhase from which the null move is verified
+constexpr int NULL_MOVE_MATERIAL_LIMIT = 3;  // endgame: more material than this to pass
+// Material count of a side for the null move, per presence bit of the side's
+// half of materialSignature: king, 2 advisors, 2 elephants, 2 horses,
+// 2 rooks, 2 cannons, 5 pawns.
+constexpr int NULL_MOVE_PIECE_WEIGHT[16] = {0, 1, 1, 2, 2, 3, 3, 6, 6, 6, 6, 1, 1, 1, 1, 1};
+
+// Threat flags of a node (what the null move found, or a check).
+constexpr int THREAT_NONE = 0;
+constexpr int THREAT_MATERIAL = 1;  // the null move lost more than the threat margin
+constexpr int THREAT_IN_CHECK = 2;
+constexpr int THREAT_MATE = 3;      // the null move ran into a mate
+
+// ---- extensions
+// A move whose new position has this much capture budget is extended.
+constexpr int CAPTURE_EXTENSION_BUDGET = 80;
+
+// ---- picker stages the search looks at
+constexpr int PICKER_STAGE_GENERATE_QUIETS = 6;  // stages below: hash move, captures, killers
+constexpr int PICKER_STAGE_QUIETS = 7;
+
+// ---- root
+// The hash move's root ordering bonus, as a multiple of the rook value.
+constexpr double ROOT_HASH_MOVE_BONUS = 1.33;
+
+// ---- time: the clock of a go line arrives in whole seconds and the reply
+// must travel back; a search keeps this much of the clock untouched.
+constexpr int64_t CLOCK_SAFETY_MIN_MS = 50;
+constexpr int64_t CLOCK_SAFETY_PERCENT = 5;
+
+// ---- bench
+constexpr int BENCH_HASH_MB = 16;
