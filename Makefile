@@ -1,9 +1,11 @@
 # Thin wrapper around CMake. `make` builds everything into build/.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all run test test-release test-asan deps clean
+.PHONY: all run test test-release test-asan fuzz deps clean
 
 all: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -22,6 +24,18 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The protocol fuzz target (clang, libFuzzer, ASan+UBSan), run for FUZZ_SECONDS
+# in its build directory beside the data files. New inputs go to
+# $(FUZZ_BUILD)/corpus, crashes to $(FUZZ_BUILD)/crash-*; the seed corpus in
+# tests/fuzz/corpus is only read.
+fuzz: deps
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang++"; exit 1; }
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DTOLVANE_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target protocol_fuzz
+	@mkdir -p $(FUZZ_BUILD)/corpus
+	cd $(FUZZ_BUILD) && ./protocol_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=20 \
+	  -artifact_prefix=./ corpus $(CURDIR)/tests/fuzz/corpus
+
 # Installs the build tools on a fresh Debian machine when they are missing.
 deps:
 	@command -v cmake >/dev/null && command -v g++ >/dev/null && \
@@ -31,4 +45,4 @@ deps:
 	  $$SUDO apt-get update -qq && $$SUDO apt-get install -y -qq cmake g++ make libgtest-dev; }
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
