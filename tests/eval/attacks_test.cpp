@@ -87,18 +87,5 @@ TEST(IsAttackedBy, AgreesWithABoardWalk) {
   EXPECT_LT(attackedCount, tests);
 }
 
-TEST(IsAttackedBy, ExcludedPieceNeitherAttacksNorBlocks) {
-  // Red rook a0, red cannon a4, black horse a7, black rook a9.
-  auto b = boardFromFen("r3k4/9/n8/9/9/C8/9/9/9/R3K4 w");
-  const int a9 = squareAt(0, 0), a7 = squareAt(0, 2), a4 = squareAt(0, 5), a0 = squareAt(0, 9);
-  EXPECT_TRUE(isAttackedBy(*b, a9, RED));        // the cannon over the horse
-  EXPECT_FALSE(isAttackedBy(*b, a9, RED, a7));   // no screen left
-  EXPECT_TRUE(isAttackedBy(*b, a7, RED, a4));    // the rook, the cannon gone
-  EXPECT_FALSE(isAttackedBy(*b, a9, RED, a4));   // rook behind the horse
-  EXPECT_TRUE(isAttackedBy(*b, a7, BLACK));      // the black rook defends
-  EXPECT_FALSE(isAttackedBy(*b, a7, BLACK, a9));
-  EXPECT_FALSE(isAttackedBy(*b, a0, BLACK));
-}
-
 }  // namespace
 }  // namespace evaltest
