@@ -96,6 +96,19 @@ int newDepthOf(Board& board, const MovePicker& picker, Move m, int depth, int al
   return depth;
 }
 
+// The score of the move just made. At a PV node with a real best score
+// already, a null-window probe first and a full re-search only when the
+// move lands inside the window.
+int searchChild(Board& board, int ply, int depth, int alpha, int beta, int nodeType,
+                int best) {
+  if (searchOptions.usePvs && nodeType == 0 && best > -MATE_BOUND) {
+    const int v = -alphaBeta(board, ply + 1, depth, -alpha - 1, -alpha, 1);
+    if (v <= alpha || v >= beta) return v;
+    return -alphaBeta(board, ply + 1, depth, -beta, -alpha, 0);
+  }
+  return -alphaBeta(board, ply + 1, depth, -beta, -alpha, -nodeType);
+}
+
 // After the move loop: killers, history and the search move of the ply.
 void creditBestMove(Board& board, MovePicker& picker, Move best, int bound, int depth,
                     int lastGain) {
@@ -174,13 +187,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
         moveCount >= searchOptions.lmrMinMoves && picker.stage == PICKER_STAGE_QUIETS &&
         historyRatio(board, m) < static_cast<unsigned>(searchOptions.lmrHistoryLimit))
       --newDepth;
-    int v;
-    if (searchOptions.usePvs && nodeType == 0 && best > -MATE_BOUND) {
-      v = -alphaBeta(board, ply + 1, newDepth, -alpha - 1, -alpha, 1);
-      if (alpha < v && v < beta) v = -alphaBeta(board, ply + 1, newDepth, -beta, -alpha, 0);
-    } else {
-      v = -alphaBeta(board, ply + 1, newDepth, -beta, -alpha, -nodeType);
-    }
+    int v = searchChild(board, ply, newDepth, alpha, beta, nodeType, best);
     if (searchOptions.lmrResearch && newDepth < depth - 1 && v >= beta)
       v = -alphaBeta(board, ply + 1, newDepth + 1, -beta, -alpha, -nodeType);
     board.unmakeMove();
@@ -219,13 +226,7 @@ int searchForMove(Board& board, int ply, int depth, int alpha, int beta, Move* m
   picker.reset(*move);  // the picker drops a move that cannot be played here
   for (Move m = picker.next(); !isNullMove(m); m = picker.next()) {
     if (board.makeMove(m)) continue;
-    int v;
-    if (searchOptions.usePvs && nodeType == 0 && best > -MATE_BOUND) {
-      v = -alphaBeta(board, ply + 1, newDepth, -alpha - 1, -alpha, 1);
-      if (alpha < v && v < beta) v = -alphaBeta(board, ply + 1, newDepth, -beta, -alpha, 0);
-    } else {
-      v = -alphaBeta(board, ply + 1, newDepth, -beta, -alpha, -nodeType);
-    }
+    const int v = searchChild(board, ply, newDepth, alpha, beta, nodeType, best);
     board.unmakeMove();
     if (stopRequested) return best;
     if (v > best) {

@@ -22,11 +22,9 @@
 #include "search/poll.h"
 #include "search/search.h"
 #include "search/searchstate.h"
+#include "search/tuning.h"
 
 namespace {
-
-// The search's repetition test looks this far into the game before the root.
-constexpr int ROOT_REPETITION_WINDOW = 4;
 
 int64_t searchStartMs = 0;
 

@@ -12,13 +12,6 @@
 #include "search/searchstate.h"
 #include "search/tuning.h"
 
-namespace {
-
-// Repetitions are looked for only after four reversible plies in a row.
-constexpr int QUIESCE_REPETITION_PLIES = 4;
-
-}  // namespace
-
 int quiesce(Board& board, int ply, int alpha, int beta) {
   ++quiesceNodeCount;
   int best = ply - MATE;

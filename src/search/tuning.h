@@ -19,6 +19,13 @@ constexpr int MAX_ITERATION_DEPTH = 255;
 // The quiescence search probes the table only this far past the iteration.
 constexpr int QUIESCE_PROBE_PLIES = 2;
 
+// ---- repetitions
+// The search's repetition test looks this far into the game before the root.
+constexpr int ROOT_REPETITION_WINDOW = 4;
+// The quiescence search looks for repetitions only after this many
+// reversible plies in a row.
+constexpr int QUIESCE_REPETITION_PLIES = 4;
+
 // ---- null move
 constexpr int NULL_MOVE_DEPTH_CUT = 4;     // the null move searches depth - 4
 constexpr int NULL_MOVE_EVAL_DEPTH = 4;    // above it the static score must reach beta
