@@ -64,6 +64,7 @@ TEST(Evaluate, StagesFollowKnowledgeLevelAndPlyReach) {
 }
 
 TEST(Evaluate, LazyExitsTakeTheBoundaryAndMoveTowardsTheWindow) {
+  buildTables();
   const int m1 = evalterm::lazyMarginMaterial(), m2 = evalterm::lazyMarginKingSafety(),
             m3 = evalterm::lazyMarginLines();
   ASSERT_GT(m3, 0);
