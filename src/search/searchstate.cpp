@@ -11,3 +11,5 @@ uint64_t nodeCount = 0;
 uint64_t quiesceNodeCount = 0;
 int64_t softDeadlineMs = 0;
 int64_t hardDeadlineMs = 0;
+Move bannedMoves[MAX_BANNED_MOVES];
+int bannedMoveCount = 0;

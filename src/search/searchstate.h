@@ -15,3 +15,13 @@ extern uint64_t nodeCount;     // interior nodes of the current search
 extern uint64_t quiesceNodeCount;
 extern int64_t softDeadlineMs; // engine clock
 extern int64_t hardDeadlineMs;
+
+// Root moves the front end forbids ("banmoves"), until the next position.
+constexpr int MAX_BANNED_MOVES = 128;
+extern Move bannedMoves[MAX_BANNED_MOVES];
+extern int bannedMoveCount;
+inline bool isBannedMove(Move m) {
+  for (int i = 0; i < bannedMoveCount; ++i)
+    if (sameMove(bannedMoves[i], m)) return true;
+  return false;
+}
