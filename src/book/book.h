@@ -26,17 +26,41 @@ struct BookRecord {
 static_assert(sizeof(BookHeader) == 24, "book header is 24 bytes");
 static_assert(sizeof(BookRecord) == 80, "book records are 80 bytes");
 
+// Allocates 2^bits slots (replacing any earlier table) with zero keys.
 void createBookTable(int bits);
 void resetBookHeader();
-// True when the file could be opened; damaged records are reported on
-// stderr and left out.
+// Reads a book file into the table and remembers its path for reloadBook.
+// True when the file could be opened; a missing file leaves the book empty
+// without a word. What cannot be used (records beyond the table, records
+// with 0 or more than 17 moves, a cut-off tail) is reported on stderr and
+// left out; an unsorted file is sorted and records of the same key merged.
 bool loadBook(const char* path);
 void releaseBookTable();
 int bookRecordCount();
+// The record in slot index (0 <= index < bookRecordCount()).
+const BookRecord& bookRecordAt(int index);
+
+// The front end's book options. setBookPath replaces the book at once by
+// the file at path (an empty path empties the book and keeps it empty);
+// reloadBook reads the remembered file again. A file that cannot be opened
+// is reported on stderr and leaves the book empty. Both return true when a
+// file was read.
+bool setBookPath(const char* path);
+bool reloadBook();
+
+// The random choice: a number in [0, n) with equal chances (0 when n < 1).
+// The generator is seeded once, at its first use, from the calendar time,
+// the process id and a fine clock, so engines started within the same
+// second still choose differently; seedBookRandom replaces that seed.
+int drawBookIndex(int n);
+void seedBookRandom(uint32_t seed);
 
 bool bookFind(uint32_t keyLow, uint32_t keyHigh, int* index);
 
-// Looks up the current position. On a hit (a legal move of the position
-// not among the banned ones), sets board.pvLines[ply] to the chosen move,
-// copies the record and returns the move; otherwise the null move.
+// Looks up the current position. Only the record's moves that are legal in
+// the position and not banned at the root are candidates; on a hit (at least
+// one candidate) one of them is drawn with equal chances, board.pvLines[ply]
+// is set to it, *record receives the record cut down to the candidates, and
+// the move is returned. Otherwise *found is false and the null move is
+// returned.
 Move probeBook(Board& board, int ply, BookRecord* record, bool* found);
