@@ -9,6 +9,7 @@
 #include "board/board.h"
 #include "board/movelists.h"
 #include "board/tables.h"
+#include "book/book.h"
 #include "config/config.h"
 #include "config/evalscript.h"
 #include "config/searchoptions.h"
@@ -83,7 +84,9 @@ void loadSearchSettings(const std::string& exeDirectory) {
   timeManager.setDefaults();
   if (!loadTimeManagement(&timeManager, "TimeManagement.txt"))
     askYesNo(TIME_FAILED_TEXT, TIME_FAILED_CAPTION);
-  // The opening book is loaded here once the engine has one.
+  createBookTable(BOOK_TABLE_BITS);
+  resetBookHeader();
+  loadBook((exeDirectory + "OpenBook.dat").c_str());  // none: an empty book
   searchOptions.bookSwitch[BLACK] = 1;
   searchOptions.bookSwitch[RED] = 1;
 }
@@ -92,8 +95,8 @@ void loadSearchSettings(const std::string& exeDirectory) {
 
 void releaseEngine(Board* board) {
   freeHash();
-  // The history table and the book table are released here, in this
-  // order, once the engine has them.
+  // The history table is static and stays.
+  releaseBookTable();
   freeMoveTables();
   delete board;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "board/board.h"
+#include "book/book.h"
 #include "config/searchoptions.h"
 #include "frontend/gocommand.h"
 #include "frontend/movetext.h"
@@ -79,6 +80,7 @@ int runBench(const char* argv0) {
   splitPath(programPath(argv0), &exeDirectory, &exeName);
   Board* board = startUpEngine(exeDirectory, BENCH_HASH_MB);
   if (board == nullptr) return 1;
+  resetBookHeader();  // the bench measures the search, never the book
   const int64_t start = engineClockMs();
   const uint64_t nodes = benchNodes(*board, true);
   const int64_t ms = engineClockMs() - start;

@@ -7,6 +7,7 @@
 
 #include "board/board.h"
 #include "board/tables.h"
+#include "book/book.h"
 #include "config/evalscript.h"
 #include "config/searchoptions.h"
 #include "config/timemanager.h"
@@ -65,6 +66,24 @@ void singleMoveLine(PvRecord* pv, Move m) {
   pv->count = 1;
   pv->moves[0] = m;
   pv->rootIndex = 0;
+}
+
+// A book move for the root, when the book of the side to move is on: it
+// becomes the result, and every playable move of the record is shown.
+bool playFromBook(Board& board) {
+  if (searchOptions.bookSwitch[rootSide] != 1) return false;
+  BookRecord record;
+  bool found = false;
+  probeBook(board, 0, &record, &found);
+  if (!found) return false;
+  copyPv(&rootPv, board.pvLines[0]);
+  rootScore = 0;
+  for (int i = 0; i < record.moveCount; ++i) {
+    char text[5];
+    moveToText(record.moves[i], text);
+    sendLine("info depth 0 score %d pv %s", record.moves[i].score, text);
+  }
+  return true;
 }
 
 void noteIterationDone(const MovePicker& root, int depth, int v) {
@@ -159,6 +178,10 @@ int searchGo(Board& board, int maxDepth, int64_t clockMs) {
   resetTimeManager();
   setDeadlines(clockMs);
   board.pvLines[0].count = 0;
+  if (playFromBook(board)) {
+    stopRequested = 1;
+    return rootScore;
+  }
 
   MovePicker& root = *pickerAt(0);
   rootMoveCount = root.generateRootMoves();
