@@ -19,7 +19,10 @@ int parseBoundedInt(const char* text, int maximum) {
 }
 
 
-GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth) {
+bool goClockInMilliseconds = false;
+
+GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth,
+                         bool milliseconds) {
   GoRequest r{false, 0, false, 0, GO_MAX_DEPTH, -1};
   if (findWord(line, "infinite") != nullptr) {
     r.setsTimeLimit = true;
@@ -27,19 +30,25 @@ GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth) {
     return r;
   }
   if (const char* t = findWord(line, "time")) {
-    const int64_t seconds = parseBoundedInt(t, GO_MAX_SECONDS);
+    // The clock's numbers come in seconds, or in milliseconds when the front
+    // end asked for them; the limits and rules are the same in either unit.
+    const int unitsPerSecond = milliseconds ? MS_PER_SECOND : 1;
+    const int64_t msPerUnit = MS_PER_SECOND / unitsPerSecond;
+    const int64_t clock = parseBoundedInt(t, GO_MAX_SECONDS * unitsPerSecond);
     const char* movesToGo = findWord(line, "movestogo");
     const char* increment = findWord(line, "increment");
     const int64_t divisor = std::max(movesDivisor, 1);
     // Without moves to go or an increment the clock must last the whole
     // game: the same share as with moves to go.
-    int64_t ms = seconds * 1000 / divisor;
+    int64_t ms = clock * msPerUnit / divisor;
     if ((movesToGo == nullptr || parseBoundedInt(movesToGo, GO_MAX_MOVES_TO_GO) <= 0) &&
-        increment != nullptr)
-      ms = (divisor * parseBoundedInt(increment, GO_MAX_INCREMENT) + seconds) * 1000 / divisor;
+        increment != nullptr) {
+      const int64_t gain = parseBoundedInt(increment, GO_MAX_INCREMENT * unitsPerSecond);
+      ms = (divisor * gain + clock) * msPerUnit / divisor;
+    }
     r.setsTimeLimit = true;
     r.timeLimitMs = static_cast<int>(std::min<int64_t>(ms, INT32_MAX));
-    r.clockMs = seconds * 1000;
+    r.clockMs = clock * msPerUnit;
     r.depth = timedDepth > 0 ? timedDepth : GO_MAX_DEPTH;
   }
   if (const char* d = findWord(line, "depth")) {

@@ -6,6 +6,9 @@
 struct SearchOptions;
 
 // Limits of the go command, in one place.
+constexpr int MS_PER_SECOND = 1000;
+// The clock limits below are in seconds; with milliseconds asked for, the
+// same limits hold, scaled.
 constexpr int GO_MAX_SECONDS = 600000;
 constexpr int GO_MAX_MOVES_TO_GO = 1024;
 constexpr int GO_MAX_INCREMENT = 1024;
@@ -29,10 +32,16 @@ struct GoRequest {
   int64_t clockMs;     // our clock ("time"), -1 when the line gives none
 };
 
+// "setoption usemillisec true": the clock numbers of go lines ("time",
+// "increment", and "opptime"/"oppincrement", which the budget does not use)
+// are milliseconds instead of seconds.
+extern bool goClockInMilliseconds;
+
 // Reads the words of a go (or ponder) line. movesDivisor comes from the
 // time manager, timedDepth from the search options (0: no depth limit).
 // "time" alone is sudden death and budgets like "movestogo".
-GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth);
+GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth,
+                         bool milliseconds = false);
 // A line without "depth" puts the maximum depth back to STARTUP_MAX_DEPTH.
 void applyGoRequest(const GoRequest& request, SearchOptions* options);
 

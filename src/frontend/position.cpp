@@ -52,7 +52,22 @@ int replayMoves(Board& board, const char* moves) {
   return made;
 }
 
+void serveBanMoves(const char* line) {
+  bannedMoveCount = 0;
+  const char* p = skipBlanks(wordEnd(skipBlanks(line)));  // behind "banmoves"
+  for (; *p != '\0' && bannedMoveCount < MAX_BANNED_MOVES; p = skipBlanks(p)) {
+    const char* end = wordEnd(p);
+    if (static_cast<size_t>(end - p) != MOVE_TEXT_LENGTH) break;
+    const Move m = textToMove(p);
+    if (isNullMove(m) || !InBoard[m.from] || !InBoard[m.to]) break;
+    bannedMoves[bannedMoveCount++] = m;
+    p = end;
+  }
+}
+
 bool servePosition(Board& board, const char* line, bool valid) {
+  // Moves banned for the last position say nothing about the next.
+  bannedMoveCount = 0;
   const char* p = skipBlanks(line);
   p = skipBlanks(wordEnd(p));  // behind "position"
   const char* end = wordEnd(p);

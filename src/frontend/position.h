@@ -24,7 +24,13 @@ bool isReplayableMove(const Board& board, Move m);
 // A game taller than the record stack is trimmed on the way.
 int replayMoves(Board& board, const char* moves);
 
-// Serves a whole "position" line. Returns the validity of the board's
+// Serves a whole "banmoves" line: its move texts become the root moves the
+// following searches of this position leave out (bannedMoves), in place of
+// any earlier list. The list is read like the moves of a position line and
+// ends at the first word that is not a move between two board squares.
+void serveBanMoves(const char* line);
+
+// Serves a whole "position" line; it clears the banned moves. Returns the validity of the board's
 // position afterwards; a line that names no position changes nothing and
 // returns `valid`.
 bool servePosition(Board& board, const char* line, bool valid);

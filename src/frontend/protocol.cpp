@@ -8,6 +8,7 @@
 #include "frontend/gocommand.h"
 #include "frontend/output.h"
 #include "frontend/position.h"
+#include "frontend/setoption.h"
 #include "frontend/words.h"
 #include "platform/platform.h"
 #include "search/poll.h"
@@ -19,14 +20,16 @@ namespace {
 constexpr int POLL_INTERVAL_MS = 10;
 
 // Runs the go driver and answers with its best line: "bestmove", or
-// "nobestmove" when the side to move has no legal move.
+// "nobestmove" when it chose no move (no legal move that is not banned, or
+// a depth of 0).
 void serveGo(EngineSession& session, const char* line) {
   if (!session.positionValid) {
     sendLine("nobestmove");
     return;
   }
   const GoRequest request =
-      parseGoCommand(line, timeManager.movesDivisor, searchOptions.timedDepth);
+      parseGoCommand(line, timeManager.movesDivisor, searchOptions.timedDepth,
+                     goClockInMilliseconds);
   applyGoRequest(request, &searchOptions);
   searchGo(*session.board, request.depth, request.clockMs);
   sendBestMove(rootPv);
@@ -49,10 +52,14 @@ CommandResult serveCommand(EngineSession& session, const char* line) {
     serveGo(session, line);
     // "quit" or the end of input came while the engine was thinking.
     if (quitRequested) return CommandResult::Quit;
+  } else if (wordIs(start, end, "setoption")) {
+    serveSetOption(line);
+  } else if (wordIs(start, end, "banmoves")) {
+    serveBanMoves(line);
   } else if (wordIs(start, end, "quit")) {
     return CommandResult::Quit;
   }
-  // "setoption", "banmoves", a second "ucci" and every other word: ignored.
+  // A second "ucci" and every other word: ignored.
   return CommandResult::Continue;
 }
 

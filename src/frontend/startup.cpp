@@ -1,6 +1,7 @@
 #include "frontend/startup.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -65,24 +66,34 @@ bool waitForUcci() {
   }
 }
 
+// Front ends often start the engine from their own directory: a settings
+// file is taken from the working directory when it is there, else from
+// beside the executable.
+std::string settingsFilePath(const std::string& exeDirectory, const char* name) {
+  if (std::FILE* file = std::fopen(name, "rb")) {
+    std::fclose(file);
+    return name;
+  }
+  return exeDirectory + name;
+}
+
 // The bench sizes the table itself, so that its node count never depends
 // on a Config.ini.
-void setUpHashTable(int fixedSizeMb) {
+void setUpHashTable(const std::string& exeDirectory, int fixedSizeMb) {
   int hashSizeMb = HASH_DEFAULT_MB;
   if (fixedSizeMb > 0)
     hashSizeMb = fixedSizeMb;
-  else if (!loadConfig("Config.ini", &hashSizeMb))
+  else if (!loadConfig(settingsFilePath(exeDirectory, "Config.ini").c_str(), &hashSizeMb))
     askYesNo(CONFIG_FAILED_TEXT, CONFIG_FAILED_CAPTION);
-  allocateHash(hashSizeBits(hashSizeMb));
-  clearHash();
-  checkHashTable(searchOptions.hashCheckBound);
+  resizeHashTable(hashSizeMb);
 }
 
 void loadSearchSettings(const std::string& exeDirectory) {
   loadSearchOptions(&searchOptions, (exeDirectory + "HowToThink.opt").c_str());
   searchOptions.maxDepth = STARTUP_MAX_DEPTH;  // see the go command
   timeManager.setDefaults();
-  if (!loadTimeManagement(&timeManager, "TimeManagement.txt"))
+  if (!loadTimeManagement(&timeManager,
+                          settingsFilePath(exeDirectory, "TimeManagement.txt").c_str()))
     askYesNo(TIME_FAILED_TEXT, TIME_FAILED_CAPTION);
   createBookTable(BOOK_TABLE_BITS);
   resetBookHeader();
@@ -92,6 +103,12 @@ void loadSearchSettings(const std::string& exeDirectory) {
 }
 
 }  // namespace
+
+void resizeHashTable(int sizeMb) {
+  allocateHash(hashSizeBits(sizeMb));
+  clearHash();
+  checkHashTable(searchOptions.hashCheckBound);
+}
 
 void releaseEngine(Board* board) {
   freeHash();
@@ -105,7 +122,7 @@ Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   buildPieceTables();
   initZobrist();
-  setUpHashTable(fixedHashMb);
+  setUpHashTable(exeDirectory, fixedHashMb);
   if (!loadEvaluationScript((exeDirectory + "PosVal.txt").c_str())) {
     askYesNo(EVAL_FAILED_TEXT, EVAL_FAILED_CAPTION);
     freeHash();

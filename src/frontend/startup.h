@@ -13,5 +13,9 @@ struct Board;
 // > 0 sizes the transposition table without reading Config.ini. Null when
 // the evaluation script cannot be read (already reported).
 Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb);
+// Sizes, allocates, clears and checks the transposition table for sizeMb
+// megabytes (at start-up and for "setoption hashsize"); when the memory is
+// not there, a smaller table is taken.
+void resizeHashTable(int sizeMb);
 // Releases the tables and the Board in shut-down order.
 void releaseEngine(Board* board);

@@ -70,6 +70,8 @@ void fillWithoutBlocking() {
 
 bool hasUnserved() { return reader.served < reader.pending.size(); }
 
+bool isTrailingSpace(char c) { return c == '\r' || c == ' ' || c == '\t'; }
+
 }  // namespace
 
 bool inputAvailable() {
@@ -98,7 +100,8 @@ const char* readLine() {
   }
   reader.scanned = 0;
   size_t length = end - begin;
-  if (length > 0 && reader.pending[begin + length - 1] == '\r') --length;
+  // Windows line ends and trailing blanks or tabs mean nothing.
+  while (length > 0 && isTrailingSpace(reader.pending[begin + length - 1])) --length;
   reader.line.assign(reader.pending, begin, length);
   // Drop served bytes once they make up most of the buffer.
   if (reader.served > READ_CHUNK && reader.served * 2 > reader.pending.size()) {

@@ -8,9 +8,10 @@
 // True when a read of standard input will not block: a whole line is
 // buffered, or the input has reached its end.
 bool inputAvailable();
-// Reads one whole line (any length) without its newline (and without a
-// carriage return before it), or returns null when no whole line can be read
-// without blocking. The text stays valid until the next call.
+// Reads one whole line (any length) without its newline and without the
+// carriage returns, blanks and tabs at its end, or returns null when no whole
+// line can be read without blocking. The text stays valid until the next
+// call.
 const char* readLine();
 // True once standard input has reached its end (or failed) and every
 // buffered line has been served.

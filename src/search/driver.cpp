@@ -68,6 +68,15 @@ void singleMoveLine(PvRecord* pv, Move m) {
   pv->rootIndex = 0;
 }
 
+// Takes the moves the front end banned out of the root list, once per go;
+// returns the number left.
+int leaveOutBannedMoves(MovePicker& root, int count) {
+  int kept = 0;
+  for (int i = 0; i < count; ++i)
+    if (!isBannedMove(root.moves[i])) root.moves[kept++] = root.moves[i];
+  return kept;
+}
+
 // A book move for the root, when the book of the side to move is on: it
 // becomes the result, and every playable move of the record is shown.
 bool playFromBook(Board& board) {
@@ -172,6 +181,11 @@ int searchGo(Board& board, int maxDepth, int64_t clockMs) {
     stopRequested = 1;
     return rootScore;
   }
+  if (maxDepth < 1) {
+    // "go depth 0": no move is chosen and the answer is "nobestmove".
+    stopRequested = 1;
+    return rootScore;
+  }
   historyClear();
   for (int ply = 0; ply < MAX_PLY; ++ply) pickerAt(ply)->clearKillers();
   computeGamePhase(board);
@@ -185,6 +199,12 @@ int searchGo(Board& board, int maxDepth, int64_t clockMs) {
 
   MovePicker& root = *pickerAt(0);
   rootMoveCount = root.generateRootMoves();
+  if (bannedMoveCount > 0) rootMoveCount = leaveOutBannedMoves(root, rootMoveCount);
+  if (rootMoveCount == 0) {
+    // Every legal move is banned: "nobestmove".
+    stopRequested = 1;
+    return rootScore;
+  }
   orderRootMoves(root, rootMoveCount, NULL_MOVE);
   // Whatever stops the search, there is a legal move to play.
   singleMoveLine(&rootPv, root.moves[0]);

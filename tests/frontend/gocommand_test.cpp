@@ -84,3 +84,21 @@ TEST(GoCommand, PlainGoKeepsTheStoredLimit) {
   EXPECT_EQ(go("go depth x").depth, 0);
   EXPECT_EQ(go("go time").timeLimitMs, 0);
 }
+
+TEST(GoCommand, MillisecondClockFollowsTheSameRulesAndScaledLimits) {
+  const auto ms = [](const char* line) {
+    return parseGoCommand(line, DIVISOR, TIMED_DEPTH, true);
+  };
+  EXPECT_EQ(ms("go time 60000 increment 2000").timeLimitMs, 3500);
+  EXPECT_EQ(ms("go time 60000 movestogo 10").timeLimitMs, 1500);
+  EXPECT_EQ(ms("go time 60000").clockMs, 60000);
+  EXPECT_EQ(ms("go time 3000 increment 0").timeLimitMs, 3000 / DIVISOR);
+  // The limits of the seconds, in milliseconds.
+  EXPECT_EQ(ms("go time 99999999999").clockMs, 600000000);
+  EXPECT_EQ(ms("go time 99999999999").timeLimitMs, 600000000 / DIVISOR);
+  EXPECT_EQ(ms("go time 0 increment 99999999").timeLimitMs, 1024000);
+  EXPECT_EQ(ms("go opptime 5000 oppincrement 9000 time 60000 increment 2000").timeLimitMs, 3500);
+  // Depth and infinite lines have no clock to read.
+  EXPECT_EQ(ms("go depth 5").timeLimitMs, 268435455);
+  EXPECT_EQ(ms("go infinite").timeLimitMs, 3600000);
+}

@@ -66,14 +66,8 @@ TEST(Protocol, HandshakeIdentifiesAndQuitSaysByeLast) {
   EXPECT_EQ(run.out.back(), '\n');
 }
 
-TEST(Protocol, WindowsLineEndsAreUnderstood) {
-  const EngineRun run = runInBuildDir("ucci\r\nisready\r\nquit\r\n");
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(repliesAfterUcciok(run), (std::vector<std::string>{"readyok", "bye"}));
-}
-
 TEST(Protocol, AnythingButUcciFirstEndsSilentlyWithoutWaiting) {
-  for (const char* first : {"uci\n", "ucci \n", "UCCI\n", "\n", "isready\n"}) {
+  for (const char* first : {"uci\n", "ucci x\n", "UCCI\n", "\n", "isready\n", "\tucci\n"}) {
     EngineLaunch launch;
     launch.binary = TOLVANE_BINARY;
     launch.workDir = BUILD_DIR;
@@ -180,8 +174,8 @@ TEST_F(DataFiles, DamagedEvaluationScriptNoEngine) {
 
 TEST_F(DataFiles, OtherFilesMissingOnlyWarn) {
   copyData("PosVal.txt");
-  // Config.ini and TimeManagement.txt are looked for in the working
-  // directory, the rest beside the binary: start from elsewhere.
+  // Config.ini and TimeManagement.txt are in neither the working directory
+  // nor beside the binary.
   TempDir elsewhere;
   const EngineRun run = start(elsewhere.path);
   EXPECT_EQ(run.exitCode, 0);
@@ -197,4 +191,25 @@ TEST_F(DataFiles, EverythingFoundBesideTheBinaryAndInTheWorkingDirectory) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(repliesAfterUcciok(run), (std::vector<std::string>{"readyok", "bye"})) << run.err;
   EXPECT_FALSE(contains(run.err, "失败")) << run.err;
+}
+
+TEST_F(DataFiles, SettingsFilesFoundBesideTheBinaryFromAnotherDirectory) {
+  for (const char* name : {"PosVal.txt", "HowToThink.opt", "Config.ini", "TimeManagement.txt"})
+    copyData(name);
+  TempDir elsewhere;
+  const EngineRun run = start(elsewhere.path);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(repliesAfterUcciok(run), (std::vector<std::string>{"readyok", "bye"}));
+  EXPECT_EQ(run.err, "");
+}
+
+TEST_F(DataFiles, SettingsFilesOfTheWorkingDirectoryComeFirst) {
+  for (const char* name : {"PosVal.txt", "HowToThink.opt", "Config.ini", "TimeManagement.txt"})
+    copyData(name);
+  TempDir elsewhere;
+  elsewhere.write("Config.ini", "hash_size_mb 32\n");  // no end mark
+  const EngineRun run = start(elsewhere.path);
+  EXPECT_EQ(repliesAfterUcciok(run), (std::vector<std::string>{"readyok", "bye"}));
+  EXPECT_TRUE(contains(run.err, "配置文件装载失败")) << run.err;
+  EXPECT_FALSE(contains(run.err, "时间分配文件装载失败")) << run.err;
 }

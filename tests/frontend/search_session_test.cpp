@@ -3,45 +3,15 @@
 // move, garbage between good commands. Every go gets exactly one final line.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "common/engine_tables.h"
-#include "frontend/live_engine.h"
-#include "frontend/movetext.h"
-#include "movegen/movegen.h"
+#include "frontend/session_helpers.h"
 
 namespace {
 
 // Black to move has no legal move (red rook mates on the back rank).
 constexpr const char* MATED_FEN = "3k5/3R5/3R5/9/9/9/9/9/9/4K4 b";
-
-// The move of a "bestmove" line, played on the position of a FEN and a move
-// list with the engine's own rules: true when it is legal there.
-bool legalAfter(const std::string& fen, const std::string& moves, const std::string& reply) {
-  std::istringstream words(reply);
-  std::string word, move;
-  words >> word >> move;
-  if (word != "bestmove") return false;
-  auto board = enginetest::boardFromFen(fen);
-  std::istringstream played(moves);
-  while (played >> word)
-    if (board->makeMove(textToMove(word.c_str()))) return false;
-  const Move m = textToMove(move.c_str());
-  return !isNullMove(m) && isPseudoLegal(*board, board->sideToMove, m) && !board->makeMove(m);
-}
-
-int countFinalLines(const std::vector<std::string>& lines) {
-  int n = 0;
-  for (const std::string& l : lines) n += startsWith(l, "bestmove") || startsWith(l, "nobestmove");
-  return n;
-}
-
-void handshake(LiveEngine& engine) {
-  engine.send("ucci");
-  ASSERT_EQ(engine.waitFor("ucciok"), "ucciok");
-}
 
 }  // namespace
 
@@ -172,8 +142,8 @@ TEST(SearchSession, GarbageBetweenGoodCommandsChangesNothing) {
                            "depth 5", "banmoves h2e2", "\x01\x02\x03",
                            "isready now please"};
   for (const char* line : garbage) engine.send(line);
-  engine.send("go depth");  // depth 0: no iteration, still a legal move
-  EXPECT_TRUE(legalAfter(START_FEN, "", engine.waitFor("bestmove")));
+  engine.send("go depth");  // depth 0: nothing searched, no move chosen
+  EXPECT_EQ(engine.waitFor("nobestmove"), "nobestmove");
   engine.send("position startpos moves h2e2 zzzz h9g7");  // replay stops at zzzz
   engine.send("go time x increment y");
   EXPECT_TRUE(legalAfter(START_FEN, "h2e2", engine.waitFor("bestmove")));
