@@ -10,12 +10,12 @@
 #include "frontend/words.h"
 
 int parseBoundedInt(const char* text, int maximum) {
-  int value = 0;
+  int64_t value = 0;  // at most maximum before each step: never overflows
   for (; *text >= '0' && *text <= '9'; ++text) {
     value = value * 10 + (*text - '0');
     if (value > maximum) value = maximum;
   }
-  return value;
+  return static_cast<int>(value);
 }
 
 

@@ -99,6 +99,7 @@ TEST(FrontEnd, WindowsLineEndsAndTrailingBlanksServeTheSameSession) {
   const std::vector<std::string> session = {
       "ucci",
       "isready",
+      "setoption bookfiles",  // no book: both sessions search alike
       "setoption hashsize 16",
       std::string("position fen ") + MIDGAME_FEN + " moves e2d2 e7f7",
       "banmoves c3c4 g3g4",

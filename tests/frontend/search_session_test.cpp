@@ -17,7 +17,7 @@ constexpr const char* MATED_FEN = "3k5/3R5/3R5/9/9/9/9/9/9/4K4 b";
 
 TEST(SearchSession, FullGameSessionGivesLegalMoves) {
   LiveEngine engine;
-  handshake(engine);
+  handshakeWithoutBook(engine);
   engine.send("isready");
   EXPECT_EQ(engine.waitFor("readyok"), "readyok");
   engine.send("position startpos");
@@ -52,7 +52,7 @@ TEST(SearchSession, FullGameSessionGivesLegalMoves) {
 
 TEST(SearchSession, StopEndsAnInfiniteSearchAtOnce) {
   LiveEngine engine;
-  handshake(engine);
+  handshakeWithoutBook(engine);
   engine.send("position startpos moves h2e2 h9g7");
   engine.send("go infinite");
   // It thinks on well past its first iterations.
@@ -72,7 +72,7 @@ TEST(SearchSession, StopEndsAnInfiniteSearchAtOnce) {
 
 TEST(SearchSession, IsreadyIsAnsweredWhileThinking) {
   LiveEngine engine;
-  handshake(engine);
+  handshakeWithoutBook(engine);
   engine.send("go infinite");
   ASSERT_TRUE(startsWith(engine.waitFor("info depth 5"), "info depth 5"));
   engine.send("isready");
@@ -84,7 +84,7 @@ TEST(SearchSession, IsreadyIsAnsweredWhileThinking) {
 
 TEST(SearchSession, QuitWhileThinkingAnswersThenSaysBye) {
   LiveEngine engine;
-  handshake(engine);
+  handshakeWithoutBook(engine);
   engine.send("go infinite");
   ASSERT_TRUE(startsWith(engine.waitFor("info depth 5"), "info depth 5"));
   engine.send("quit");
@@ -96,7 +96,7 @@ TEST(SearchSession, QuitWhileThinkingAnswersThenSaysBye) {
 
 TEST(SearchSession, EndOfInputWhileThinkingAnswersThenSaysBye) {
   LiveEngine engine;
-  handshake(engine);
+  handshakeWithoutBook(engine);
   engine.send("go infinite");
   ASSERT_TRUE(startsWith(engine.waitFor("info depth 4"), "info depth 4"));
   engine.closeInput();
@@ -107,7 +107,7 @@ TEST(SearchSession, EndOfInputWhileThinkingAnswersThenSaysBye) {
 
 TEST(SearchSession, NoLegalMoveGivesNobestmoveAndNothingStale) {
   LiveEngine engine;
-  handshake(engine);
+  handshakeWithoutBook(engine);
   engine.send("go depth 3");
   EXPECT_TRUE(startsWith(engine.waitFor("bestmove"), "bestmove"));
   engine.send(std::string("position fen ") + MATED_FEN);
@@ -136,7 +136,7 @@ TEST(SearchSession, NoLegalMoveGivesNobestmoveAndNothingStale) {
 
 TEST(SearchSession, GarbageBetweenGoodCommandsChangesNothing) {
   LiveEngine engine;
-  handshake(engine);
+  handshakeWithoutBook(engine);
   const char* garbage[] = {"", "   ", "go2", "gox depth 3", "position", "position fen",
                            "position startpos moves zzzz", "setoption name hashsize value 1",
                            "depth 5", "banmoves h2e2", "\x01\x02\x03",
@@ -156,7 +156,7 @@ TEST(SearchSession, GarbageBetweenGoodCommandsChangesNothing) {
 
 TEST(SearchSession, TimedSearchAfterADepthSearchWatchesTheClockAgain) {
   LiveEngine engine;
-  handshake(engine);
+  handshakeWithoutBook(engine);
   engine.send("go depth 3");
   EXPECT_TRUE(startsWith(engine.waitFor("bestmove"), "bestmove"));
   // One second on the clock: without the clock watched it would search to

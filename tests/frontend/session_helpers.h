@@ -38,3 +38,9 @@ inline void handshake(LiveEngine& engine) {
   engine.send("ucci");
   ASSERT_EQ(engine.waitFor("ucciok"), "ucciok");
 }
+
+// The handshake, then the book emptied: the session's searches really search.
+inline void handshakeWithoutBook(LiveEngine& engine) {
+  handshake(engine);
+  engine.send("setoption bookfiles");
+}

@@ -19,10 +19,12 @@
 #include "frontend/output.h"
 #include "frontend/position.h"
 #include "frontend/protocol.h"
+#include "frontend/setoption.h"
 #include "frontend/startup.h"
 #include "frontend/words.h"
 #include "platform/platform.h"
 #include "search/hash/tt.h"
+#include "search/searchstate.h"
 
 namespace {
 
@@ -75,6 +77,20 @@ void serveGoLine(const std::string& line) {
   }
 }
 
+// Options that would grow the table past what a fuzz run may hold, or read
+// files named by the input, are only parsed; the rest are served.
+bool isHeavyOption(const std::string& line) {
+  const char* start = skipBlanks(line.c_str());
+  if (!wordIs(start, wordEnd(start), "setoption")) return false;
+  for (const char* option : {"hashsize", "bookfiles", "loadbook"}) {
+    if (const char* value = findWord(start, option)) {
+      (void)hashSizeOptionMb(value);
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -85,6 +101,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   clearHash();
   session.positionValid = setUpPosition(*session.board, START_FEN);
+  bannedMoveCount = 0;
+  goClockInMilliseconds = false;
   startCapture();
   const std::string text(reinterpret_cast<const char*>(data), size);
   size_t begin = 0;
@@ -98,6 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     line.resize(std::char_traits<char>::length(line.c_str()));
     if (isGoLine(line)) {
       serveGoLine(line);
+    } else if (isHeavyOption(line)) {
+      continue;
     } else {
       serveCommand(session, line.c_str());  // "quit" only returns Quit
     }
