@@ -116,7 +116,10 @@ FenStatus Board::setFen(const char* text) {
       const int side = std::isupper(static_cast<unsigned char>(c)) ? RED : BLACK;
       if (type >= 0) {
         const int i = next[side][type];
-        if (i <= lastIndex(side) && pieceList[i] == NO_SQUARE) {
+        // A digit run clamped at the last file can point back at an
+        // occupied square: such a letter is dropped like a surplus piece.
+        if (i <= lastIndex(side) && pieceList[i] == NO_SQUARE &&
+            squares[squareAt(file, row)] == EMPTY) {
           placePiece(i, file, row);
           next[side][type] = i + 1;
         }

@@ -65,6 +65,14 @@ TEST(Fen, DigitsAndSurplusLettersOnARank) {
   EXPECT_EQ(b->squares[squareAt(8, 8)], 23);
   EXPECT_EQ(b->squares[squareAt(0, 9)], 24);
   EXPECT_TRUE(consistent(*b));
+  // A digit clamped at the last file points back at an occupied square:
+  // the later letter is dropped, never stacked on the first piece.
+  b = boardFromFen("3k5/9/WWWWWWWWWW1c5c1/9/9/9/9/9/8R1R/4K4 w");
+  EXPECT_EQ(b->squares[squareAt(8, 2)], CANNON_INDEX);
+  EXPECT_EQ(b->pieceList[CANNON_INDEX + 1], NO_SQUARE);
+  EXPECT_EQ(b->squares[squareAt(8, 8)], 23);
+  EXPECT_EQ(b->pieceList[24], NO_SQUARE);
+  EXPECT_TRUE(consistent(*b));
   // Unknown letters leave a gap, other characters are skipped.
   b = boardFromFen("3k5/9/9/9/9/9/9/9/xR7/4K4 w");
   EXPECT_EQ(b->squares[squareAt(1, 8)], 23);
