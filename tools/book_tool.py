@@ -122,14 +122,13 @@ def extend(args):
                 result.append(extend_line(pool, moves + [second], args.plies, args.depth))
         return result
 
-    with ThreadPoolExecutor(args.engines) as ex:
-        done = list(ex.map(work, [m for _, m in entries]))
-    with open(args.output, "w") as out:
-        for (text, moves), lines in zip(entries, done):
+    with ThreadPoolExecutor(args.engines) as ex, open(args.output, "w") as out:
+        for (text, moves), lines in zip(entries, ex.map(work, [m for _, m in entries])):
             if not moves:
                 out.write(text + "\n")
             for line in lines:
                 out.write(" ".join(line) + "\n")
+            out.flush()
     pool.close()
 
 
