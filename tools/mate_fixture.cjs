@@ -42,14 +42,7 @@ const CONFIRM_EXTRA_DEPTH = 10; // confirmation depth: 2|N| + this
 const MIN_LEGAL_MOVES = 2;
 
 // ----------------------------------------------------------- seeded random
-let seed = 20261206;
-function random() {  // xorshift32
-  seed ^= seed << 13; seed >>>= 0;
-  seed ^= seed >>> 17;
-  seed ^= seed << 5; seed >>>= 0;
-  return seed / 4294967296;
-}
-const pick = (a) => a[Math.floor(random() * a.length)];
+const { random, pick } = require('./seeded_random.cjs').seededRandom(20261206);
 
 // UCCI move text has ranks 0-9; the oracle and ffish count them 1-10.
 const ucciToOracle = (m) => m[0] + (+m[1] + 1) + m[2] + (+m[3] + 1);

@@ -29,14 +29,7 @@ const QUOTAS = [
 ];
 
 // ----------------------------------------------------------- seeded random
-let seed = 20240601;
-function random() {  // xorshift32
-  seed ^= seed << 13; seed >>>= 0;
-  seed ^= seed >>> 17;
-  seed ^= seed << 5; seed >>>= 0;
-  return seed / 4294967296;
-}
-const pick = (a) => a[Math.floor(random() * a.length)];
+const { random, pick } = require('./seeded_random.cjs').seededRandom(20240601);
 
 // ------------------------------------------------------------ board model
 // grid[row][file], row 0 = black's back rank; letters as in FEN.
