@@ -87,10 +87,15 @@ bool LiveEngine::readLine(std::string* line, int timeoutMs) {
 }
 
 std::string LiveEngine::waitFor(const std::string& prefix, int timeoutMs) {
+  return waitUntil([&](const std::string& line) { return startsWith(line, prefix); }, timeoutMs);
+}
+
+std::string LiveEngine::waitUntil(const std::function<bool(const std::string&)>& last,
+                                  int timeoutMs) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   std::string line;
   while (readLine(&line, msLeft(deadline)))
-    if (startsWith(line, prefix)) return line;
+    if (last(line)) return line;
   return line;
 }
 

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ class LiveEngine {
   // Reads until a line starting with `prefix`; that line, or "<timeout>" /
   // "<eof>". Every line read is kept in `lines`.
   std::string waitFor(const std::string& prefix, int timeoutMs = 20000);
+  // The same with any test of the line.
+  std::string waitUntil(const std::function<bool(const std::string&)>& last,
+                        int timeoutMs = 20000);
   // Waits for the process to end; its exit code, -1 on a timeout or signal.
   int waitExit(int timeoutMs = 10000);
 

@@ -17,7 +17,7 @@
 #include "frontend/movetext.h"
 #include "frontend/position.h"
 #include "movegen/movegen.h"
-#include "search/engine_pipe.h"
+#include "frontend/live_engine.h"
 
 namespace {
 
@@ -80,16 +80,19 @@ struct SearchReply {
   std::string transcript;
 };
 
-SearchReply search(EnginePipe& engine, const MatePosition& p) {
+bool isFinalReply(const std::string& line) {
+  return startsWith(line, "bestmove") || line == "nobestmove";
+}
+
+SearchReply search(LiveEngine& engine, const MatePosition& p) {
   const int depth = 2 * std::abs(p.mate) + DEPTH_MARGIN;
+  const size_t first = engine.lines.size();
   engine.send("position fen " + p.fen);
   engine.send("go depth " + std::to_string(depth));
-  std::vector<std::string> lines;
   SearchReply reply;
-  reply.answered = engine.readUntil(
-      [](const std::string& l) { return startsWith(l, "bestmove") || l == "nobestmove"; },
-      &lines, SEARCH_TIMEOUT_MS);
-  for (const std::string& l : lines) {
+  reply.answered = isFinalReply(engine.waitUntil(isFinalReply, SEARCH_TIMEOUT_MS));
+  for (size_t i = first; i < engine.lines.size(); ++i) {
+    const std::string& l = engine.lines[i];
     reply.transcript += l + "\n";
     std::istringstream words(l);
     std::string info, depthWord, scoreWord;
@@ -132,12 +135,9 @@ TEST(MateFixture, PositionsAreSoundForOurRules) {
 TEST(MateSearch, FindsEveryForcedMateAndSeesEveryLostOne) {
   const auto positions = readMateFixture();
   ASSERT_FALSE(positions.empty());
-  EnginePipe engine(TOLVANE_BINARY, TOLVANE_BUILD_DIR);
-  ASSERT_TRUE(engine.running());
-  std::vector<std::string> lines;
+  LiveEngine engine;
   engine.send("ucci");
-  ASSERT_TRUE(engine.readUntil([](const std::string& l) { return l == "ucciok"; }, &lines,
-                               START_TIMEOUT_MS));
+  ASSERT_EQ(engine.waitFor("ucciok", START_TIMEOUT_MS), "ucciok");
   for (const MatePosition& p : positions) {
     const SearchReply reply = search(engine, p);
     ASSERT_TRUE(reply.answered) << "no reply for " << p.fen << "\n" << reply.transcript;
