@@ -2,9 +2,7 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 
 #include "board/board.h"
@@ -119,7 +117,6 @@ void releaseEngine(Board* board) {
 }
 
 Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb) {
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
   buildPieceTables();
   initZobrist();
   setUpHashTable(exeDirectory, fixedHashMb);
