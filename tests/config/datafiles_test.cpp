@@ -1,166 +1,222 @@
-// The engine's own data files load cleanly and hold sensible numbers.
+// The data files: the shipped ones load in silence; damaged ones, one table
+// per kind of file, never crash a loader and are refused, or read with their
+// bad values reported and clamped, as each loader promises.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <random>
 
-#include "board/board.h"
-#include "board/tables.h"
+#include "common/engine.h"
+#include "common/process.h"
 #include "config/config.h"
 #include "config/evalscript.h"
 #include "config/optionfields.h"
-#include "config/searchoptions.h"
 #include "config/timemanager.h"
-#include "testfiles.h"
+#include "search/hash/tt.h"
 
 namespace {
 
-const std::string DATA = std::string(TOLVANE_DATA_DIR) + "/";
-const std::string BUILD = std::string(TOLVANE_BUILD_DIR) + "/";
-
-class DataFiles : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    buildStartupTables();
-    testing::internal::CaptureStderr();
-    loaded = loadEvaluationScript((DATA + "PosVal.txt").c_str());
-    messages = testing::internal::GetCapturedStderr();
-  }
-  static bool loaded;
-  static std::string messages;
+struct Loaded {
+  bool ok;
+  std::string messages;
 };
-bool DataFiles::loaded = false;
-std::string DataFiles::messages;
 
-// Placement value of a piece of this side and type on file 0..8, row 0..9
-// counted from the side's own back rank.
-int placement(int side, int type, int file, int ownRow) {
-  const int rank = side == RED ? RANK_BOTTOM - ownRow : RANK_TOP + ownRow;
-  return pieceSquare[type + 7 * side][makeSquare(rank, FILE_LEFT + file)];
+// Writes the text (unless it is "-": no file) and loads it, stderr captured.
+template <typename Load>
+Loaded load(const std::string& text, Load loader) {
+  static const kit::TempDir dir;
+  std::filesystem::remove(dir.file("file"));
+  if (text != "-") dir.write("file", text);
+  testing::internal::CaptureStderr();
+  const bool ok = loader(dir.file("file").c_str());
+  return {ok, testing::internal::GetCapturedStderr()};
 }
 
-// The sum the game phase is judged by: every piece's square value with its
-// material, kings without theirs.
-int sideTotal(const Board& b, int side) {
-  int total = 0;
-  for (int p = sideBase(side); p <= lastIndex(side); ++p) {
-    const int sq = b.pieceList[p];
-    if (sq == NO_SQUARE) continue;
-    total += pieceSquareByIndex[p][sq];
-    if (PieceTypeOf[p] == KING) total -= pieceValue[PieceKindOf[p]];
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  EXPECT_NE(text.find(from), std::string::npos) << from;
+  return text.find(from) == std::string::npos ? text : text.replace(text.find(from), from.size(), to);
+}
+
+TEST(DataFiles, TheShippedFilesLoadInSilence) {
+  kit::useSyntheticTables();
+  int size = 0;
+  TimeManager tm;
+  SearchOptions options;
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(loadEvaluationScript(TOLVANE_DATA_DIR "/PosVal.txt"));
+  EXPECT_TRUE(loadConfig(TOLVANE_DATA_DIR "/Config.ini", &size));
+  EXPECT_TRUE(loadTimeManagement(&tm, TOLVANE_DATA_DIR "/TimeManagement.txt"));
+  EXPECT_TRUE(loadSearchOptions(&options, TOLVANE_BUILD_DIR "/HowToThink.opt"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(kit::readFile(TOLVANE_BUILD_DIR "/HowToThink.opt").size(), sizeof(SearchOptions));
+}
+
+// A script is refused when cut short, garbled or allowing scores near the
+// mate range; values out of their ranges are clamped, and a script that
+// loads never allows such scores.
+TEST(DataFiles, DamagedEvaluationScripts) {
+  kit::useSyntheticTables();
+  const std::string s = kit::readFile(TOLVANE_DATA_DIR "/PosVal.txt");
+  const struct {
+    std::string text;
+    bool ok;
+    const char* message;  // part of the report
+  } cases[] = {
+      {"-", false, ""},
+      {"", false, "ends before item 1"},
+      {s.substr(0, s.find("rook_value") + 60), false, "ends before item"},
+      {s.substr(0, s.find("cannon_line") + 60), false, "ends before item"},
+      {s.substr(0, s.size() - 5), false, "ends before item"},
+      {replaced(s, "666 777", "666 778"), false, ""},
+      {replaced(s, "from_v 640", "from_v 6x40"), false, "6x40"},
+      {replaced(s, "from_v 640", "from_v -5"), true, "lazy margin"},
+      {replaced(s, "per_pawn 6", "per_pawn 100000000"), true, "step"},
+      {replaced(s, "30 0\n  10", "30 0\n40000"), true, "pawn grid"},
+      {replaced(replaced(replaced(s, "horse_value_spare_grid 270", "h 3000"),
+                         "rook_value_spare_grid 600", "r 3000"), "cannon_value_spare_grid 285", "c 3000"),
+       false, "allow a score"},
+  };
+  for (const auto& c : cases) {
+    const Loaded r = load(c.text, loadEvaluationScript);
+    EXPECT_EQ(r.ok, c.ok) << c.message << "\n" << r.messages;
+    EXPECT_NE(r.messages.find(c.message), std::string::npos) << c.message << "\n" << r.messages;
+    EXPECT_TRUE(!r.ok || scriptScoreBound() < SCRIPT_SCORE_LIMIT) << c.message;
   }
-  return total;
+  // Grids that differ from their mirrors load, reported in a bounded number of lines.
+  std::string lopsided = s;
+  size_t at = lopsided.find("horse_value");
+  for (int n = 0; n < 40; ++n) lopsided.replace(at = lopsided.find("\n   0", at), 5, "\n  50");
+  const Loaded r = load(lopsided, loadEvaluationScript);
+  EXPECT_TRUE(r.ok && r.messages.find("镜像不对称") != std::string::npos) << r.messages;
+  EXPECT_LE(std::count(r.messages.begin(), r.messages.end(), '\n'), MIRROR_REPORT_MAX_LINES + 2);
+}
+
+TEST(DataFiles, DamagedConfigIni) {
+  const struct {
+    std::string text;
+    bool ok;
+    int size;  // the hash size after loading, from 77
+    bool reported;
+  } cases[] = {
+      {"hash 64 spare 1 333 444 555 666 777", true, 64, false},
+      {"hash 128 spare 1 333 444 555 666 0", false, 128, true},  // what was read stays
+      {"hash 256 spare 1 333 444 555 666", false, 256, true},
+      {"hash big spare 1 333 444 555 666 777", false, 77, true},
+      {"hash 99999999999 spare 0 333 444 555 666 777", false, 77, true},
+      {"", false, 77, true},
+      {"-", false, 77, false},
+      {"hash 8 spare 0 333 444 555 666 777", true, HASH_MIN_MB, true},
+      {"hash 5000 spare 0 333 444 555 666 777", true, HASH_MAX_MB, true},
+      {"hash -64 spare 0 333 444 555 666 777", true, HASH_DEFAULT_MB, true},
+  };
+  for (const auto& c : cases) {
+    int size = 77;
+    const Loaded r = load(c.text, [&](const char* path) { return loadConfig(path, &size); });
+    EXPECT_TRUE(r.ok == c.ok && size == c.size && r.messages.empty() != c.reported)
+        << c.text << "\n" << r.messages;
+  }
+}
+
+// Whatever the file holds, the time budget's rules hold afterwards.
+TEST(DataFiles, DamagedTimeManagement) {
+  const std::string good = "r 7 8 d 40 e 1 120 0.25 s 1 0.5 h 1 35 3.0 f 0 333 444 555 666 777";
+  const struct {
+    std::string text;
+    bool ok;
+    const char* message;
+    int divisor;  // as loaded
+  } cases[] = {
+      {good, true, "", 40},
+      {replaced(good, "777", "778"), false, "", 40},
+      {"reserved 0 0 divisor 25 easy 1", false, "ends before item 8", 25},  // the rest built in
+      {"-", false, "", TM_DEFAULT_MOVES_DIVISOR},
+      {replaced(good, "0.25", "nan"), false, "nan", 40},
+      {replaced(good, "d 40", "d 0"), true, "movesDivisor", TM_DEFAULT_MOVES_DIVISOR},
+      {replaced(good, "d 40", "d 5000"), true, "movesDivisor", TM_DEFAULT_MOVES_DIVISOR},
+      {replaced(good, "1 120", "1 -120"), true, "easyMoveMargin", 40},
+      {replaced(good, "0.25", "0"), true, "easyMoveFactor", 40},
+      {replaced(good, "0.5", "3.5"), true, "softStopFactor", 40},
+      {replaced(good, "35 3.0", "-35 3.0"), true, "scoreDropMargin", 40},
+      {replaced(good, "3.0", "50"), true, "hardLimitFactor", 40},
+  };
+  for (const auto& c : cases) {
+    TimeManager tm;
+    tm.movesDivisor = 0;
+    const Loaded r = load(c.text, [&](const char* path) { return loadTimeManagement(&tm, path); });
+    EXPECT_TRUE(r.ok == c.ok && r.messages.find(c.message) != std::string::npos &&
+                tm.movesDivisor == c.divisor) << c.text << "\n" << r.messages;
+    EXPECT_TRUE(tm.movesDivisor >= 1 && tm.movesDivisor <= TM_MAX_MOVES_DIVISOR && tm.hardLimitFactor >= 1 &&
+                tm.hardLimitFactor <= TM_MAX_HARD_LIMIT_FACTOR && tm.softStopFactor > 0 &&
+                tm.softStopFactor <= tm.hardLimitFactor && tm.easyMoveFactor > 0 &&
+                tm.easyMoveFactor <= tm.hardLimitFactor && tm.easyMoveMargin >= 0 && tm.scoreDropMargin >= 0)
+        << c.text;
+  }
+}
+
+// Any image, short, long or random: every named field it covers is within
+// its range afterwards (the search indexes tables with several of them);
+// the bytes past a short image keep what they held.
+TEST(DataFiles, DamagedSearchOptionImages) {
+  const std::string built = kit::readFile(TOLVANE_BUILD_DIR "/HowToThink.opt");
+  std::vector<std::string> images = {"", built.substr(0, 100), built + "tail", std::string(272, '\xFF')};
+  std::mt19937 rng(17);
+  for (int i = 0; i < 200; ++i) {
+    images.emplace_back(rng() % 300, '\0');
+    for (char& c : images.back()) c = static_cast<char>(rng() % 4 ? rng() : rng() % 3);
+  }
+  for (const std::string& image : images) {
+    SearchOptions o;
+    std::memset(&o, 0xA5, sizeof o);
+    EXPECT_TRUE(load(image, [&](const char* path) { return loadSearchOptions(&o, path); }).ok);
+    for (int i = 0; i < OPTION_FIELD_COUNT; ++i) {
+      const OptionField& f = OPTION_FIELDS[i];
+      const int32_t v = getOptionField(o, f);
+      EXPECT_TRUE(f.offset + f.size > image.size() || (v >= f.low && v <= f.high)) << f.name << " " << v;
+      EXPECT_TRUE(f.offset < image.size() || reinterpret_cast<uint8_t*>(&o)[f.offset] == 0xA5) << f.name;
+    }
+    EXPECT_TRUE(image.size() < sizeof o ||
+                (o.iidDepth >= 1 && o.timedDepth < MAX_PLY && o.knowledgeLevel <= 2));
+  }
+  SearchOptions o;
+  EXPECT_FALSE(loadSearchOptions(&o, "/nonexistent/HowToThink.opt"));
+}
+
+// makeopt writes every named field where the engine reads it, and refuses
+// a bad text with the line's number, writing nothing.
+TEST(Makeopt, WritesEveryFieldAndRefusesBadTexts) {
+  kit::TempDir dir;
+  const std::string tool = TOLVANE_BUILD_DIR "/tools/makeopt";
+  const auto value = [](int i) {
+    return OPTION_FIELDS[i].high - i % (OPTION_FIELDS[i].high - OPTION_FIELDS[i].low + 1);
+  };
+  std::string text = "# every field\n\n";
+  for (int i = 0; i < OPTION_FIELD_COUNT; ++i)
+    text += std::string(OPTION_FIELDS[i].name) + "\t" + std::to_string(value(i)) + "  # note\n";
+  dir.write("all.txt", text);
+  kit::Process all(tool, {dir.file("all.txt"), dir.file("all.opt")});
+  ASSERT_EQ(all.run(""), 0) << all.err;
+  SearchOptions o;
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(loadSearchOptions(&o, dir.file("all.opt").c_str()));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  for (int i = 0; i < OPTION_FIELD_COUNT; ++i)
+    EXPECT_EQ(getOptionField(o, OPTION_FIELDS[i]), value(i)) << OPTION_FIELDS[i].name;
+  const std::pair<const char*, const char*> bad[] = {
+      {"useNullMove 1\nuseNullMoves 1\n", ":2: unknown option \"useNullMoves\""},
+      {"\n\niidDepth 2 3\n", ":3: unexpected \"3\""},
+      {"iidDepth 0\n", ":1: iidDepth 0 is outside 1..115"},
+      {"usePvs 1\nusePvs 0\n", ":2: usePvs is given twice"},
+      {"lmrMinMoves 4294967296\n", ":1: lmrMinMoves needs an integer"},
+  };
+  for (const auto& c : bad) {
+    dir.write("bad.txt", c.first);
+    kit::Process p(tool, {dir.file("bad.txt"), dir.file("bad.opt")});
+    EXPECT_NE(p.run(""), 0) << c.first;
+    EXPECT_NE(p.err.find(c.second), std::string::npos) << c.first << "\n" << p.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("bad.opt"))) << c.first;
+  }
 }
 
 }  // namespace
-
-TEST_F(DataFiles, EvaluationScriptLoadsSilently) {
-  EXPECT_TRUE(loaded);
-  EXPECT_EQ(messages, "") << "no mirror report, no range report";
-  EXPECT_EQ(checkMirrorSymmetry(), 0);
-  EXPECT_LT(scriptScoreBound(), SCRIPT_SCORE_LIMIT);
-  EXPECT_LT(scriptScoreBound(), MATE_BOUND / 2);
-}
-
-TEST_F(DataFiles, GridsFaceTheRightWay) {
-  for (int side : {BLACK, RED}) {
-    // A pawn across the river is worth more than at home, and more still
-    // next to the enemy palace.
-    const int home = placement(side, PAWN, 4, 3);
-    const int crossed = placement(side, PAWN, 4, 5);
-    const int nearPalace = placement(side, PAWN, 4, 8);
-    EXPECT_GT(crossed, home) << side;
-    EXPECT_GT(nearPalace, crossed) << side;
-    EXPECT_GE(nearPalace + pieceValue[PAWN], 90);
-    EXPECT_LE(nearPalace + pieceValue[PAWN], 110);
-    // The king is best at home; the squares outside the palace are unused.
-    EXPECT_GT(placement(side, KING, 4, 0), placement(side, KING, 4, 1));
-    EXPECT_GT(placement(side, KING, 4, 1), placement(side, KING, 4, 2));
-    // A horse in the centre beats one on the edge; a central cannon beats
-    // one on its starting square.
-    EXPECT_GT(placement(side, HORSE, 4, 5), placement(side, HORSE, 0, 5));
-    EXPECT_GT(placement(side, CANNON, 4, 2), placement(side, CANNON, 1, 2));
-    // A rook leaving the corner gains.
-    EXPECT_GT(placement(side, ROOK, 0, 1), placement(side, ROOK, 0, 0));
-  }
-  // The red table is the black one mirrored top to bottom.
-  for (int sq = 0; sq < 256; ++sq) {
-    if (!InBoard[sq]) continue;
-    for (int t = 0; t < 7; ++t) {
-      EXPECT_EQ(pieceSquare[t + 7][sq], pieceSquare[t][flipRank(sq)]);
-    }
-  }
-}
-
-TEST_F(DataFiles, StartPositionIsBalancedAndInTheOpening) {
-  Board* b = new Board;
-  b->init();
-  ASSERT_EQ(b->setFen(START_FEN), FenStatus::Ok);
-  EXPECT_EQ(b->currentPly->incrementalScore, 0);
-  const int red = sideTotal(*b, RED), black = sideTotal(*b, BLACK);
-  EXPECT_EQ(red, black);
-  const int total = red + black;
-  EXPECT_LT(total, MATE_BOUND / 3);
-  // Phase thresholds: the start is opening, a bare-rook ending is endgame.
-  const int* phase = evalScript.triple9;
-  EXPECT_GT(total, phase[0]);
-  EXPECT_GT(phase[0], phase[1]);
-  const int rookEnding = 2 * (pieceValue[ROOK] + 2 * pieceValue[ADVISOR] + 2 * pieceValue[ELEPHANT]);
-  EXPECT_LE(rookEnding, phase[1]);
-  EXPECT_GT(phase[2], 0);
-  EXPECT_LE(phase[2], 8) << "attack material counts up to 8";
-  delete b;
-}
-
-TEST_F(DataFiles, EvaluationMarginsFitTheTerms) {
-  const EvalScript& e = evalScript;
-  int maxDanger = 0;
-  for (int i = 0; i < 13; ++i) {
-    if (i > 0) {
-      EXPECT_GE(e.list12[i], e.list12[i - 1]) << "danger grows with the threats";
-    }
-    maxDanger = std::max(maxDanger, e.list12[i]);
-  }
-  // The first lazy margin covers the whole king-safety swing, the second
-  // the line threats of two rooks.
-  EXPECT_GT(e.halvingTable[1], maxDanger);
-  int maxRelation = 0;
-  for (int i = 0; i < 512; ++i)
-    maxRelation = std::max({maxRelation, int(e.relation20[i]), int(e.relation21[i])});
-  EXPECT_GE(e.halvingTable[1], 4 * maxRelation);
-  EXPECT_GT(e.halvingTable[4], 0);
-  EXPECT_LT(e.pair3[0], e.pair3[1]);
-}
-
-TEST(DataFilesText, ConfigAndTimeManagementLoad) {
-  int size = 0;
-  testing::internal::CaptureStderr();
-  EXPECT_TRUE(loadConfig((DATA + "Config.ini").c_str(), &size));
-  TimeManager tm;
-  EXPECT_TRUE(loadTimeManagement(&tm, (DATA + "TimeManagement.txt").c_str()));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  EXPECT_EQ(size, 32);
-  EXPECT_GE(tm.movesDivisor, 30);
-  EXPECT_LE(tm.movesDivisor, 40);
-  EXPECT_TRUE(tm.easyMoveOn && tm.softStopOn && tm.scoreDropOn && tm.firstMoveStopOn);
-  EXPECT_LT(tm.softStopFactor, 1.0f);
-  EXPECT_GE(tm.hardLimitFactor, 2.0f);
-  EXPECT_LE(tm.hardLimitFactor, 3.0f);
-}
-
-TEST(DataFilesText, BuiltOptionImageLoadsWithoutRepairs) {
-  SearchOptions o;
-  std::memset(&o, 0, sizeof o);
-  testing::internal::CaptureStderr();
-  ASSERT_TRUE(loadSearchOptions(&o, (BUILD + "HowToThink.opt").c_str()));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  EXPECT_EQ(readWholeFile(BUILD + "HowToThink.opt").size(), sizeof(SearchOptions));
-  EXPECT_TRUE(o.useNullMove && o.useIid && o.usePvs && o.useRepetitionCheck);
-  EXPECT_GE(o.iidDepth, 1);
-  EXPECT_EQ(o.knowledgeLevel, 2);
-  EXPECT_EQ(o.debugConsole, 0);
-  EXPECT_GE(o.timedDepth, 64);
-  EXPECT_LT(o.timedDepth, MAX_PLY);
-  EXPECT_EQ(o.bookSwitch[0] | o.bookSwitch[1] | o.maxDepth, 0) << "set by the engine";
-}

@@ -1,186 +1,120 @@
-// The stages of evaluate: knowledge levels, ply reach, lazy exits, bounds,
-// and the symmetry of the whole score under both mirrors.
-#include "eval/evaltables.h"
-#include "eval/support.h"
+// The static evaluation with the shipped script over positions of random
+// games and random placements: the attack test against the kit's rule walk,
+// both mirror images, bounds and lazy exits, and the direction of the score.
+#include "common/engine.h"
+#include "config/searchoptions.h"
+#include "eval/evaluate.h"
+#include "search/searchstate.h"
 
-namespace evaltest {
 namespace {
 
-const std::vector<std::string>& positions() {
-  static const std::vector<std::string> p = randomGamePositions(60, 120, 2024);
-  return p;
-}
+constexpr int WIDE = 30000;  // a window no score reaches
 
-int baseScore(const Board& b) { return b.currentPly->incrementalScore + evalterm::tempoBonus(); }
-
-int kingSafetyOf(const Board& b, int* threats) {
-  int16_t t[2];
-  const int s = kingSafety(b, b.sideToMove, &t[BLACK], &t[RED]);
-  *threats = t[b.sideToMove];
-  return s;
-}
-
-int lineThreatsOf(const Board& b) {
-  return lineThreats(b, b.sideToMove) - lineThreats(b, otherSide(b.sideToMove));
-}
-
-TEST(Evaluate, StagesFollowKnowledgeLevelAndPlyReach) {
-  int checked = 0;
-  for (size_t i = 0; i < positions().size(); i += 7) {
-    auto b = boardFromFen(positions()[i]);
-    int ksThreats;
-    const int base = baseScore(*b);
-    const int ks = kingSafetyOf(*b, &ksThreats);
-    const int lines = lineThreatsOf(*b);
-    int threats;
-    {
-      EvalSettings level(0, 0);
-      EXPECT_EQ(evalWide(*b, 0, &threats), base);
-      EXPECT_EQ(threats, 0);
-    }
-    {
-      EvalSettings level(1, 0);
-      EXPECT_EQ(evalWide(*b, 0, &threats), base + ks);
-      EXPECT_EQ(threats, ksThreats);
-    }
-    {
-      EvalSettings level(2, 4);
-      for (int ply = 0; ply <= 6; ++ply) {
-        EXPECT_EQ(evalWide(*b, ply, &threats), base + ks + lines) << "ply " << ply;
-        EXPECT_EQ(threats, ksThreats);
-      }
-      for (int ply = 7; ply <= 10; ++ply) {
-        EXPECT_EQ(evalWide(*b, ply, &threats), base + ks) << "ply " << ply;
-        EXPECT_EQ(threats, ksThreats);
-      }
-      for (int ply = 11; ply <= 14; ++ply) {
-        EXPECT_EQ(evalWide(*b, ply, &threats), base) << "ply " << ply;
-        EXPECT_EQ(threats, 0);
-      }
-    }
-    ++checked;
+struct EvaluateTest : ::testing::Test {
+  void SetUp() override {
+    kit::useShippedScript();
+    searchOptions.knowledgeLevel = 2;  // every term
+    iterationDepth = 0;
   }
-  EXPECT_GT(checked, 500);
-}
+  void TearDown() override { searchOptions.knowledgeLevel = knowledge, iterationDepth = depth; }
+  const uint8_t knowledge = searchOptions.knowledgeLevel;
+  const int depth = iterationDepth;
 
-TEST(Evaluate, LazyExitsTakeTheBoundaryAndMoveTowardsTheWindow) {
-  buildTables();
-  const int m1 = evalterm::lazyMarginMaterial(), m2 = evalterm::lazyMarginKingSafety(),
-            m3 = evalterm::lazyMarginLines();
-  ASSERT_GT(m3, 0);
-  EvalSettings level(2, 0);
-  for (size_t i = 0; i < positions().size(); i += 53) {
-    auto b = boardFromFen(positions()[i]);
-    const int s = baseScore(*b);
-    int threats = -1;
-    // First exit, at equality, both ways; one point inside does not leave.
-    EXPECT_EQ(evaluate(*b, 0, s + m1, WIDE, &threats), s + m1);
-    EXPECT_EQ(threats, 0);
-    EXPECT_EQ(evaluate(*b, 0, -WIDE, s - m1, &threats), s - m1);
-    EXPECT_EQ(threats, 0);
-
-    int ksThreats;
-    const int s2 = s + kingSafetyOf(*b, &ksThreats);
-    if (s2 > s - (m1 - m2) && s2 < s + (m1 - m2)) {
-      // Past the first exit, the second one fires at equality.
-      EXPECT_EQ(evaluate(*b, 0, s2 + m2, WIDE, &threats), s2 + m2);
-      EXPECT_EQ(threats, ksThreats);
-      EXPECT_EQ(evaluate(*b, 0, -WIDE, s2 - m2, &threats), s2 - m2);
+  static const std::vector<std::string>& positions() {
+    static std::vector<std::string> fens;
+    if (fens.empty()) {
+      kit::randomGames(60, 120, 2024, [](Board& b) { fens.push_back(kit::toFen(b)); });
+      std::mt19937 rng(31);
+      while (fens.size() < 14000) fens.push_back(kit::randomPlacement(rng));
     }
-    const int s3 = s2 + lineThreatsOf(*b);
-    if (s3 > s2 - (m2 - m3) && s3 < s2 + (m2 - m3) && s3 > s - (m1 - m3) &&
-        s3 < s + (m1 - m3)) {
-      EXPECT_EQ(evaluate(*b, 0, s3 + m3, WIDE, &threats), s3 + m3);
-      EXPECT_EQ(evaluate(*b, 0, -WIDE, s3 - m3, &threats), s3 - m3);
-      EXPECT_EQ(evaluate(*b, 0, s3 + m3 - 1, WIDE, &threats), s3);
-      EXPECT_EQ(evaluate(*b, 0, -WIDE, s3 - m3 + 1, &threats), s3);
-    }
+    return fens;
   }
+};
+
+int evalWide(const Board& b, int* threats) { return evaluate(b, 0, -WIDE, WIDE, threats); }
+
+TEST_F(EvaluateTest, AttackTestAgreesWithTheWalk) {
+  std::mt19937 rng(5);
+  long attacked = 0, tests = 0;
+  for (size_t f = 0; f < positions().size(); f += 7) {
+    auto b = kit::boardFromFen(positions()[f]);
+    for (int excluded : {int(NO_SQUARE), 0x33 + int(rng() % 10) * 16 + int(rng() % 9)})
+      for (int sq = 0x33; sq <= 0xCB; ++sq)
+        for (int side = BLACK; side <= RED && (sq & 15) >= 3 && (sq & 15) <= 11; ++side) {
+          const bool expected = kit::attacked(*b, sq, side, excluded);
+          ASSERT_EQ(isAttackedBy(*b, sq, side, excluded), expected)
+              << positions()[f] << " square " << sq << " side " << side << " excluded " << excluded;
+          attacked += expected, ++tests;
+        }
+  }
+  EXPECT_GT(attacked, tests / 10);
 }
 
-// Every score stays far inside the mate range, whatever the window, and a
-// lazy exit never crosses to the wrong side of the window.
-TEST(Evaluate, ScoresStayBoundedAndLazyExitsKeepTheirSide) {
-  EvalSettings level(2, 0);
+// Swapping colours (ranks reversed, the other side to move) or reversing the
+// files changes no score: every rule is written for both sides alike and the
+// shipped grids are symmetric. Every score stays far from the mate range,
+// and a lazy exit never returns a score inside the window.
+TEST_F(EvaluateTest, MirrorImagesScoreTheSameAndScoresStayBounded) {
   std::mt19937 rng(7);
-  for (const std::string& fen : randomPlacements(600, 8)) {
-    auto b = boardFromFen(fen);
-    const int full = evalWide(*b);
-    EXPECT_LE(std::abs(full), EVAL_SCORE_LIMIT);
-    for (int k = 0; k < 8; ++k) {
-      const int alpha = static_cast<int>(rng() % (2 * NO_SCORE)) - NO_SCORE;
-      const int beta = alpha + 1 + static_cast<int>(rng() % 2000);
-      int threats;
-      const int s = evaluate(*b, 0, alpha, beta, &threats);
-      EXPECT_LE(std::abs(s), EVAL_SCORE_LIMIT);
-      // A lazy exit gives a bound outside the window, never a score inside.
-      if (s != full) {
-        EXPECT_TRUE(s <= alpha || s >= beta) << s << " " << alpha << " " << beta;
-      }
+  int threatened = 0, lines = 0;
+  for (const std::string& fen : positions()) {
+    auto b = kit::boardFromFen(fen), c = kit::boardFromFen(kit::colourMirror(fen));
+    auto f = kit::boardFromFen(kit::fileMirror(fen));
+    int tb, tc, tf;
+    const int full = evalWide(*b, &tb);
+    ASSERT_EQ(evalWide(*c, &tc), full) << fen;
+    ASSERT_EQ(evalWide(*f, &tf), full) << fen;
+    ASSERT_TRUE(tc == tb && tf == tb) << fen;
+    int16_t kb[2], kc[2];
+    ASSERT_EQ(kingSafety(*b, RED, &kb[BLACK], &kb[RED]), kingSafety(*c, BLACK, &kc[BLACK], &kc[RED])) << fen;
+    ASSERT_TRUE(kb[BLACK] == kc[RED] && kb[RED] == kc[BLACK]) << fen;
+    const int redLines = lineThreats(*b, RED), blackLines = lineThreats(*b, BLACK);
+    ASSERT_TRUE(redLines == lineThreats(*c, BLACK) && redLines >= 0 && blackLines >= 0) << fen;
+    ASSERT_LE(std::abs(full), EVAL_SCORE_LIMIT) << fen;
+    for (int k = 0; k < 4; ++k) {
+      const int alpha = int(rng() % (2 * NO_SCORE)) - NO_SCORE, beta = alpha + 1 + int(rng() % 2000);
+      const int s = evaluate(*b, 0, alpha, beta, &tb);
+      ASSERT_TRUE(std::abs(s) <= EVAL_SCORE_LIMIT && (s == full || s <= alpha || s >= beta))
+          << fen << " " << s << " in " << alpha << ".." << beta;
     }
+    threatened += kb[RED] > 0, lines += redLines + blackLines > 0;
   }
+  EXPECT_GT(threatened, 3000);
+  EXPECT_GT(lines, 150);
+}
+
+// The side well ahead in material and placement scores well ahead, and the side
+// attacking a bare king gains king safety and threat counts; knowledge 0 and
+// plies past the reach of king safety leave it out alike.
+TEST_F(EvaluateTest, ScoresFavourTheSideAheadAndTheAttacker) {
+  int ahead = 0;
+  for (const std::string& fen : positions()) {
+    auto b = kit::boardFromFen(fen);
+    const int material = kit::fromScratch(*b).score;  // and placement
+    int threats, plainThreats;  // far past the king-safety reach, or at knowledge 0: no king safety at all
+    const int beyond = evaluate(*b, 40, -WIDE, WIDE, &threats);
+    searchOptions.knowledgeLevel = 0;
+    ASSERT_TRUE(evalWide(*b, &plainThreats) == beyond && !plainThreats && !threats) << fen;
+    searchOptions.knowledgeLevel = 2;
+    if (std::abs(material) < 900) continue;
+    ++ahead;
+    ASSERT_GT(evalWide(*b, &threats) * (material > 0 ? 1 : -1), 300) << fen;
+  }
+  EXPECT_GT(ahead, 1000);
+  auto b = kit::boardFromFen("4k4/9/4N4/4C4/9/9/9/4R4/9/3K5 b");
+  int16_t threats[2];
+  EXPECT_GT(kingSafety(*b, RED, &threats[BLACK], &threats[RED]), 0);
+  EXPECT_TRUE(threats[RED] > 0 && threats[BLACK] == 0);
 }
 
 // After a king is taken (possible deep in a search) nothing reads out of
-// range and the score stays bounded.
-TEST(Evaluate, PositionWithoutAKing) {
-  EvalSettings level(2, 0);
-  auto b = boardFromFen("3k5/9/9/9/9/9/9/9/4A4/3RK4 w");
-  ASSERT_FALSE(b->makeMove(moveFromTo(squareAt(3, 9), squareAt(3, 0))));
-  ASSERT_EQ(b->kingSquare(BLACK), NO_SQUARE);
+// range and the score stays bounded, against the side without it.
+TEST_F(EvaluateTest, PositionWithoutAKing) {
+  auto b = kit::boardFromFen("3k5/9/9/9/9/9/9/9/4A4/3RK4 w");
+  ASSERT_FALSE(b->makeMove(moveFromTo(0xC6, 0x36)));
   int threats;
-  const int s = evalWide(*b, 0, &threats);
-  EXPECT_LE(std::abs(s), EVAL_SCORE_LIMIT);
-  EXPECT_LT(s, 0);  // black, to move, has lost its king
-  int16_t t[2];
-  kingSafety(*b, RED, &t[BLACK], &t[RED]);
-  lineThreats(*b, RED);
-  lineThreats(*b, BLACK);
-}
-
-// Swapping colours (ranks reversed, the other side to move) or reversing
-// the files changes nothing: every rule is written for both sides alike and
-// the script's grids are symmetric.
-TEST(Evaluate, ColourAndFileMirrorsScoreTheSame) {
-  EvalSettings level(2, 0);
-  std::vector<std::string> fens = positions();
-  const std::vector<std::string> placed = randomPlacements(12000, 31);
-  fens.insert(fens.end(), placed.begin(), placed.end());
-  int nonZeroThreats = 0, nonZeroLines = 0;
-  for (const std::string& fen : fens) {
-    auto b = boardFromFen(fen);
-    auto c = boardFromFen(colourMirror(fen));
-    auto f = boardFromFen(fileMirror(fen));
-    int tb, tc, tf;
-    const int sb = evalWide(*b, 0, &tb);
-    EXPECT_EQ(evalWide(*c, 0, &tc), sb) << fen;
-    EXPECT_EQ(evalWide(*f, 0, &tf), sb) << fen;
-    EXPECT_EQ(tc, tb) << fen;
-    EXPECT_EQ(tf, tb) << fen;
-    int16_t kb[2], kc[2];
-    EXPECT_EQ(kingSafety(*b, RED, &kb[BLACK], &kb[RED]),
-              kingSafety(*c, BLACK, &kc[BLACK], &kc[RED])) << fen;
-    EXPECT_EQ(kb[BLACK], kc[RED]) << fen;
-    EXPECT_EQ(kb[RED], kc[BLACK]) << fen;
-    EXPECT_EQ(lineThreats(*b, RED), lineThreats(*c, BLACK)) << fen;
-    nonZeroThreats += tb > 0;
-    nonZeroLines += lineThreats(*b, RED) + lineThreats(*b, BLACK) > 0;
-  }
-  EXPECT_GT(nonZeroThreats, 3000);
-  EXPECT_GT(nonZeroLines, 300);
-}
-
-// With the real script, positions of play score well inside a few pawns'
-// worth of a rook.
-TEST(Evaluate, RealScriptGivesModerateScores) {
-  EvalSettings level(2, 0);
-  int worst = 0;
-  for (const std::string& fen : positions()) {
-    auto b = boardFromFen(fen);
-    worst = std::max(worst, std::abs(evalWide(*b)));
-  }
-  EXPECT_LE(worst, 3000);
+  const int s = evalWide(*b, &threats);
+  EXPECT_TRUE(s < 0 && s >= -EVAL_SCORE_LIMIT) << s;
 }
 
 }  // namespace
-}  // namespace evaltest

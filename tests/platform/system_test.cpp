@@ -1,44 +1,29 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "platform/platform.h"
 
 TEST(SplitPath, LastSeparatorOfEitherKindEndsTheDirectory) {
-  std::string dir, name;
-  EXPECT_EQ(splitPath("/opt/engines/tolvane", &dir, &name), 12);
-  EXPECT_EQ(dir, "/opt/engines/");
-  EXPECT_EQ(name, "tolvane");
-
-  EXPECT_EQ(splitPath("C:/Games\\Xq\\tolvane.exe", &dir, &name), 11);
-  EXPECT_EQ(dir, "C:/Games\\Xq\\");
-  EXPECT_EQ(name, "tolvane.exe");
-
-  EXPECT_EQ(splitPath("tolvane", &dir, &name), -1);
-  EXPECT_EQ(dir, "");
-  EXPECT_EQ(name, "tolvane");
-
-  EXPECT_EQ(splitPath("dir/", &dir, &name), 3);
-  EXPECT_EQ(dir, "dir/");
-  EXPECT_EQ(name, "");
-
   const std::string deep = std::string(5000, 'd') + "/" + std::string(3000, 'f');
-  EXPECT_EQ(splitPath(deep, &dir, &name), 5000);
-  EXPECT_EQ(dir.size(), 5001u);
-  EXPECT_EQ(name.size(), 3000u);
+  const std::tuple<std::string, int, std::string, std::string> rows[] = {
+      {"/opt/engines/tolvane", 12, "/opt/engines/", "tolvane"},
+      {"C:/Games\\Xq\\tolvane.exe", 11, "C:/Games\\Xq\\", "tolvane.exe"},
+      {"tolvane", -1, "", "tolvane"},
+      {"dir/", 3, "dir/", ""},
+      {deep, 5000, deep.substr(0, 5001), std::string(3000, 'f')},
+  };
+  for (const auto& [path, at, directory, name] : rows) {
+    std::string dir = "x", file = "x";
+    EXPECT_EQ(splitPath(path, &dir, &file), at) << path.substr(0, 30);
+    EXPECT_EQ(dir, directory);
+    EXPECT_EQ(file, name);
+  }
 }
 
-TEST(ProgramPath, BareNameIsResolvedThroughTheSystem) {
+TEST(ProgramPath, BareNameIsTheRunningExecutable) {
   EXPECT_EQ(programPath("./build/tolvane"), "./build/tolvane");
-  const std::string resolved = programPath("tolvane");
-  ASSERT_FALSE(resolved.empty());
-  EXPECT_EQ(resolved[0], '/');
-}
-
-TEST(Clock, IsMonotonicAndSleepWaitsAtLeastItsTime) {
-  const int64_t before = engineClockMs();
-  sleepMs(10);
-  const int64_t after = engineClockMs();
-  EXPECT_GE(before, 0);
-  EXPECT_GE(after - before, 10);
+  EXPECT_EQ(programPath("tolvane"), std::filesystem::read_symlink("/proc/self/exe").string());
 }

@@ -1,16 +1,17 @@
-// The search in-process with the real evaluation script: node results and
-// bounds, false table matches, the best-line check and the go driver.
+// The search in-process with the shipped evaluation script: the forced mates
+// of the fixture, the go driver's answers, false table matches, the best-line
+// check and the ply limits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <random>
-#include <string>
-#include <vector>
+#include <sstream>
 
-#include "board/board.h"
-#include "common/engine_tables.h"
-#include "config/evalscript.h"
+#include "board/tables.h"
+#include "common/engine.h"
 #include "config/searchoptions.h"
 #include "config/timemanager.h"
 #include "eval/evaluate.h"
@@ -18,224 +19,177 @@
 #include "frontend/output.h"
 #include "frontend/position.h"
 #include "frontend/pvcheck.h"
-#include "movegen/movegen.h"
 #include "movegen/picker.h"
 #include "search/hash/tt.h"
-#include "search/history.h"
 #include "search/poll.h"
 #include "search/search.h"
 #include "search/searchstate.h"
+#include "search/tuning.h"
 
 namespace {
-
-constexpr int TEST_HASH_BITS = 16;
 
 class Search : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    enginetest::buildTables();
-    const std::string dir = std::string(TOLVANE_BUILD_DIR) + "/";
-    ASSERT_TRUE(loadEvaluationScript((dir + "PosVal.txt").c_str()));
-    buildEvalTables();
+    kit::useShippedScript();
     buildSearchTables();
-    allocateHash(TEST_HASH_BITS);
-    loadSearchOptions(&searchOptions, (dir + "HowToThink.opt").c_str());
+    allocateHash(hashSizeBits(HASH_MIN_MB));
+    ASSERT_TRUE(loadSearchOptions(&searchOptions, TOLVANE_BUILD_DIR "/HowToThink.opt"));
     timeManager.setDefaults();
-    searchOptions.bookSwitch[BLACK] = searchOptions.bookSwitch[RED] = 1;
-    board = new Board;
-    board->init();
+    board = kit::newBoard().release();
     initPickers(board);
-    buildHistoryTables();
     pollInputEnabled = false;
   }
-  static void TearDownTestSuite() {
-    freeHash();
-    delete board;
-    board = nullptr;
-  }
-  void SetUp() override {
+  static void TearDownTestSuite() { freeHash(), delete board; }
+  void SetUp() override {  // searches called directly run with the clock out of the way
     clearHash();
     stopRequested = 0;
-    // Searches called directly run with the clock out of the way.
     searchOptions.maxDepth = GO_MAX_DEPTH;
     softDeadlineMs = hardDeadlineMs = INT64_MAX;
   }
-  void setUp(const char* fen) { ASSERT_TRUE(setUpPosition(*board, fen)) << fen; }
-  // A depth-limited go, its output captured.
+  void setUp(const std::string& fen) { ASSERT_TRUE(setUpPosition(*board, fen.c_str())) << fen; }
+  // The front end's "go depth N"; the info lines it printed.
   std::vector<std::string> goDepth(int depth) {
-    searchOptions.timeLimitMs = GO_DEPTH_ONLY_MS;
-    searchOptions.maxDepth = static_cast<uint8_t>(depth);
+    const GoRequest r = parseGoCommand(("go depth " + std::to_string(depth)).c_str(),
+                                       timeManager.movesDivisor, searchOptions.timedDepth);
+    applyGoRequest(r, &searchOptions);
     startCapture();
-    searchGo(*board, depth);
+    searchGo(*board, r.depth, r.clockMs);
     return stopCapture();
   }
   bool rootMoveLegal() {
-    if (rootPv.count < 1) return false;
-    const Move m = rootPv.moves[0];
-    if (!isPseudoLegal(*board, board->sideToMove, m) || board->makeMove(m)) return false;
-    board->unmakeMove();
-    return true;
+    const std::string legal = " " + kit::movesText(kit::legalMoves(*board)) + " ";
+    return rootPv.count >= 1 && legal.find(" " + kit::moveText(rootPv.moves[0]) + " ") != std::string::npos;
+  }
+  static int stored(int depth, Move* m, int* score = nullptr) {  // the probe code
+    int code = 0, s = probeHash(*board, depth, -MATE, MATE, m, &code, true);
+    if (score != nullptr) *score = s;
+    return code;
   }
   static Board* board;
 };
 Board* Search::board = nullptr;
 
-// Red mates at once with a7-a9: the other rook holds rank 8 and the red
-// king the e-file.
-constexpr const char* MATE_IN_ONE = "3k5/1R7/R8/9/9/9/9/9/9/4K4 w";
-constexpr const char* NO_MOVE = "3k5/3R5/3R5/9/9/9/9/9/9/4K4 b";
+// tests/search/mate_fixture.txt, made by tools/mate_fixture.cjs from games
+// of an independent engine and confirmed by it: "board side ; mate N", the
+// side to move mating in N (N > 0) or mated in -N. Searched to depth 2N + 5,
+// the engine must see the mate, play a legal move, never claim a mate nearer
+// than the forced one and never show a score beyond the mate range.
+TEST_F(Search, FindsEveryForcedMateOfTheFixture) {
+  std::ifstream in(TOLVANE_SOURCE_DIR "/tests/search/mate_fixture.txt");
+  int count = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string boardField, side, semicolon, word;
+    int mate = 0;
+    fields >> boardField >> side >> semicolon >> word >> mate;
+    ASSERT_TRUE(semicolon == ";" && word == "mate" && mate != 0) << line;
+    SCOPED_TRACE(line);
+    setUp(boardField + " " + side);
+    ASSERT_GE(kit::legalMoves(*board).size(), 2u) << "a single move is played unsearched";
+    clearHash();
+    for (const std::string& info : goDepth(2 * std::abs(mate) + 5)) {
+      const size_t at = info.find(" score ");
+      EXPECT_TRUE(at == std::string::npos || std::abs(std::stoi(info.substr(at + 7))) <= MATE) << info;
+    }
+    EXPECT_TRUE(rootMoveLegal());
+    // A mate score counts the plies to the mated position.
+    const int plies = mate > 0 ? 2 * mate - 1 : -2 * mate, score = mate > 0 ? rootScore : -rootScore;
+    EXPECT_TRUE(score >= MATE_BOUND && score <= MATE - plies) << rootScore;
+    ++count;
+  }
+  EXPECT_GE(count, 40);
+}
 
-}  // namespace
-
-TEST_F(Search, NoLegalMoveScoresMateAtThePlyAndStoresNothing) {
-  setUp(NO_MOVE);
+TEST_F(Search, TheDriverAnswersEveryPosition) {
+  // Mated: no move, a mate score at the node's ply, nothing stored.
+  setUp("3k5/3R5/3R5/9/9/9/9/9/9/4K4 b");
   iterationDepth = 3;
   EXPECT_EQ(alphaBeta(*board, 5, 3, -MATE, MATE, 0), 5 - MATE);
-  int code = 0;
   Move m = NULL_MOVE;
-  probeHash(*board, 0, -MATE, MATE, &m, &code, true);
-  EXPECT_EQ(code, 4);
-  // The driver answers without a move.
+  EXPECT_EQ(stored(0, &m), 4);
   goDepth(4);
   EXPECT_EQ(rootPv.count, 0);
-  EXPECT_EQ(stopRequested, 1);
+  // One way out of check (e9): played at once, shown as depth 1.
+  setUp("5k3/9/9/9/9/9/9/9/9/3K1R3 b");
+  const std::vector<std::string> out = goDepth(8);
+  EXPECT_TRUE(rootPv.count == 1 && rootMoveLegal());
+  ASSERT_FALSE(out.empty());
+  EXPECT_EQ(out[0].rfind("info depth 1 ", 0), 0u) << out[0];
 }
 
-TEST_F(Search, MateInOneIsFoundAndShownWithinTheMateRange) {
-  setUp(MATE_IN_ONE);
-  const std::vector<std::string> out = goDepth(6);
-  ASSERT_TRUE(rootMoveLegal());
-  EXPECT_GE(rootScore, MATE_BOUND);
-  EXPECT_LE(rootScore, MATE);
-  for (const std::string& line : out) {
-    const size_t at = line.find(" score ");
-    if (at == std::string::npos) continue;
-    EXPECT_LE(std::abs(std::stoi(line.substr(at + 7))), MATE) << line;
-  }
-}
-
-TEST_F(Search, QuiescenceBeyondTheLastFrameIsTheStaticScore) {
+TEST_F(Search, PliesBeyondTheLastFrameAreScoredStatically) {
   setUp(START_FEN);
-  iterationDepth = 1;
-  int threats = 0;
-  const int expected = evaluate(*board, MAX_PLY, -500, 500, &threats);
-  EXPECT_EQ(quiesce(*board, MAX_PLY, -500, 500), expected);
-  EXPECT_EQ(quiesce(*board, MAX_PLY + 40, -500, 500),
-            evaluate(*board, MAX_PLY + 40, -500, 500, &threats));
-  // The alpha-beta search hands over at its ply limit whatever depth is left.
   iterationDepth = 200;
-  const int s = alphaBeta(*board, LEAF_PLY_LIMIT, 200, -MATE, MATE, 0);
-  EXPECT_LT(std::abs(s), MATE_BOUND);
+  int threats = 0;
+  EXPECT_EQ(quiesce(*board, MAX_PLY + 40, -500, 500), evaluate(*board, MAX_PLY + 40, -500, 500, &threats));
+  EXPECT_LT(std::abs(alphaBeta(*board, LEAF_PLY_LIMIT, 200, -MATE, MATE, 0)), MATE_BOUND);
 }
 
 TEST_F(Search, FalseTableMatchesNeverReachTheBoard) {
-  // Fill the slot of every position one and two moves from the start with
-  // a lock that matches and a move from an empty square or of the enemy.
+  // Every position one and two moves from the start gets an entry with its
+  // lock and a move from an empty or enemy square, or off the board; the
+  // quiescence search runs on each, then a whole search from the start.
   setUp(START_FEN);
   std::mt19937 rng(99);
-  Move first[MAX_MOVES], second[MAX_MOVES];
-  const int n = generateAllMoves(*board, board->sideToMove, first);
-  auto poison = [&](const Board& b) {
-    HashEntry* e = hashEntryFor(b.currentPly->zobrist);
-    e->lock = keyHigh(b.currentPly->zobrist);
-    e->depth = static_cast<int16_t>(rng() % 3 == 0 ? 114 : 1);
-    e->bound = static_cast<uint8_t>(rng() % 3);
-    e->score = static_cast<int16_t>(static_cast<int>(rng() % 2000) - 1000);
-    // A square on the board but of the wrong side or empty, or off the board.
-    e->moveFrom = static_cast<uint8_t>(rng() % 3 == 0 ? rng() % 256 : 0x33 + rng() % 9 + 16 * (3 + rng() % 4));
-    e->moveTo = static_cast<uint8_t>(rng() % 256);
-  };
-  for (int i = 0; i < n; ++i) {
-    if (board->makeMove(first[i])) continue;
-    poison(*board);
-    const int k = generateAllMoves(*board, board->sideToMove, second);
-    for (int j = 0; j < k; ++j) {
-      if (board->makeMove(second[j])) continue;
-      poison(*board);
+  iterationDepth = 5;
+  const auto poisonAndProbe = [&](const auto& self, int plies) -> void {
+    for (Move m : kit::legalMoves(*board)) {
+      board->makeMove(m);
+      const ZobristKey key = board->currentPly->zobrist;
+      HashEntry* e = hashEntryFor(key);
+      *e = HashEntry{keyHigh(key), int16_t(rng() % 3 ? 1 : 114), int16_t(rng() % 2000 - 1000),
+                     uint8_t(rng() % 3 ? 0x33 + rng() % 9 + 16 * (3 + rng() % 4) : rng()), uint8_t(rng()),
+                     uint8_t(rng() % 3), 0};
+      quiesce(*board, 1, -MATE, MATE);
+      ASSERT_TRUE(board->currentPly->zobrist == key && kit::matchesScratch(*board));
+      if (plies > 1) self(self, plies - 1);
       board->unmakeMove();
     }
-    board->unmakeMove();
-  }
-  const ZobristKey before = board->currentPly->zobrist;
-  searchOptions.timeLimitMs = GO_DEPTH_ONLY_MS;
-  searchOptions.maxDepth = 5;
-  startCapture();
-  searchGo(*board, 5);
-  stopCapture();
-  EXPECT_EQ(board->currentPly->zobrist, before);
+  };
+  poisonAndProbe(poisonAndProbe, 2);
+  goDepth(5);
   EXPECT_EQ(board->height(), 0);
+  EXPECT_TRUE(kit::matchesScratch(*board));
   EXPECT_TRUE(rootMoveLegal());
 }
 
-TEST_F(Search, TheLineCheckSkipsARefusedMoveAndRestoresTheBoard) {
-  // A line whose first move leaves its own king attacked: black's advisor
-  // leaves the file the red rook watches.
-  setUp("4k4/4a4/9/9/9/9/9/9/4R4/3K5 b");
-  PvRecord& line = board->pvLines[0];
-  line.count = 3;
-  line.moves[0] = moveFromTo(0x37 + 16, 0x36 + 32);  // e8-d7 would expose the king: refused
-  line.moves[1] = moveFromTo(0xC6, 0xB6);
-  line.moves[2] = NULL_MOVE;
-  const ZobristKey before = board->currentPly->zobrist;
-  iterationDepth = 4;
-  allowPvReport();
-  // The line's first move is refused, so the root position is not stored;
-  // a stored entry would show a playable move was taken for good.
-  testing::internal::CaptureStderr();
-  checkAndStorePv(*board, 0);
-  checkAndStorePv(*board, 0);  // a second report in the same search stays quiet
-  const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(board->currentPly->zobrist, before);
-  EXPECT_EQ(board->height(), 0);
-  EXPECT_NE(err.find("测试PV记录的对话框"), std::string::npos) << err;
-  EXPECT_EQ(err.find("测试PV记录的对话框"), err.rfind("测试PV记录的对话框")) << err;
-  int code = 0;
-  Move m = NULL_MOVE;
-  probeHash(*board, 0, -MATE, MATE, &m, &code, true);
-  EXPECT_EQ(code, 4);  // nothing stored for a broken first move
-}
-
-TEST_F(Search, AGoodLineIsWrittenBackPositionByPosition) {
+TEST_F(Search, TheLineCheckStoresGoodLinesAndStopsAtABrokenOne) {
+  // A good line is written back to the table position by position.
   setUp(START_FEN);
   goDepth(5);
-  ASSERT_GE(board->pvLines[0].count, 2);
+  const PvRecord line = board->pvLines[0];
+  ASSERT_GE(line.count, 2);
   clearHash();
   stopRequested = 0;
   iterationDepth = 5;
-  checkAndStorePv(*board, 0);
-  int code = 0;
+  const int v = checkAndStorePv(*board, 0);
   Move m = NULL_MOVE;
-  probeHash(*board, 4, -MATE, MATE, &m, &code, true);
-  EXPECT_EQ(code, 0);
-  EXPECT_TRUE(sameMove(m, board->pvLines[0].moves[0]));
-  board->makeMove(board->pvLines[0].moves[0]);
-  probeHash(*board, 3, -MATE, MATE, &m, &code, true);
-  EXPECT_EQ(code, 0);
-  EXPECT_TRUE(sameMove(m, board->pvLines[0].moves[1]));
-  board->unmakeMove();
+  int score = 0;
+  EXPECT_EQ(stored(4, &m, &score), 0);
+  EXPECT_TRUE(sameMove(m, line.moves[0]) && score == v) << score << " " << v;
+  board->makeMove(line.moves[0]);
+  EXPECT_EQ(stored(3, &m, &score), 0);
+  EXPECT_TRUE(sameMove(m, line.moves[1]) && score == -v) << score << " " << v;
+
+  // A first move that would expose its own king (the advisor leaves the
+  // file the red rook watches) is refused: reported once per search, the
+  // board restored, nothing stored.
+  setUp("4k4/4a4/9/9/9/9/9/9/4R4/3K5 b");
+  clearHash();
+  board->pvLines[0].count = 2;
+  board->pvLines[0].moves[0] = moveFromTo(squareAt(4, 1), squareAt(3, 2));
+  board->pvLines[0].moves[1] = moveFromTo(squareAt(4, 8), squareAt(4, 7));
+  allowPvReport();
+  testing::internal::CaptureStderr();
+  checkAndStorePv(*board, 0);
+  checkAndStorePv(*board, 0);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(board->height(), 0);
+  const size_t at = err.find("测试PV记录的对话框");
+  EXPECT_TRUE(at != std::string::npos && at == err.rfind("测试PV记录的对话框")) << err;
+  EXPECT_EQ(stored(0, &m), 4);
 }
 
-TEST_F(Search, GamePhaseAndNullMoveMaterial) {
-  setUp(START_FEN);
-  computeGamePhase(*board);
-  EXPECT_EQ(gamePhase, 0);
-  setUp("3k5/4a4/5a3/9/9/9/9/9/9/4K1R2 w");
-  computeGamePhase(*board);
-  EXPECT_EQ(gamePhase, 2);
-  // A full side counts 5 pawns, 2 advisors, 2 x 2 elephants, 2 x 3 horses,
-  // 2 x 6 rooks and 2 x 6 cannons; the king counts nothing.
-  EXPECT_EQ(nullMoveMaterial[0xFFFF], 41);
-  EXPECT_EQ(nullMoveMaterial[1], 0);
-  EXPECT_EQ(nullMoveMaterial[1 << ROOK_INDEX], 6);
-  EXPECT_EQ(nullMoveMaterial[(1 << PAWN_INDEX) | (1 << ADVISOR_INDEX)], 2);
-}
-
-TEST_F(Search, OneLegalMoveIsPlayedWithoutASearch) {
-  // Black's king in check from the rook with one way out (e9).
-  setUp("5k3/9/9/9/9/9/9/9/9/3K1R3 b");
-  const std::vector<std::string> out = goDepth(8);
-  ASSERT_EQ(rootPv.count, 1);
-  EXPECT_TRUE(rootMoveLegal());
-  ASSERT_FALSE(out.empty());
-  EXPECT_EQ(out[0].compare(0, 13, "info depth 1 "), 0) << out[0];
-}
+}  // namespace

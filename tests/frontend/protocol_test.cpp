@@ -1,0 +1,216 @@
+// Sessions with the built engine through a real pipe: the handshake and the
+// ways to leave, bad input of every kind, searches interrupted, moves that
+// may not be chosen, the options, and the data files it starts from.
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <random>
+
+#include "frontend/session.h"
+
+using namespace frontendtest;
+using Lines = std::vector<std::string>;
+
+TEST(Protocol, HandshakeIdentifiesTheEngineAndQuitSaysByeLast) {
+  kit::Engine engine;
+  EXPECT_EQ(engine.run("ucci\nisready\nquit\n"), 0);
+  ASSERT_FALSE(engine.lines.empty()) << engine.err;
+  EXPECT_EQ(engine.lines[0], "id name Tolvane");
+  for (const char* option : {"option hashsize type spin min 16 max 1024 default 16",
+                             "option bookfiles type string default "})
+    EXPECT_NE(std::find(engine.lines.begin(), engine.lines.end(), option), engine.lines.end()) << option;
+  EXPECT_EQ(replies(engine), (Lines{"readyok", "bye"}));
+  EXPECT_EQ(engine.out.back(), '\n');
+}
+
+TEST(Protocol, AnyFirstLineButUcciEndsTheEngineSilently) {
+  for (const char* first : {"uci", "ucci x", "UCCI", "", "isready", "\tucci"}) {
+    kit::Engine engine;
+    engine.sendRaw(std::string(first) + "\nucci\nisready\n");  // input left open: it leaves by itself
+    EXPECT_EQ(engine.waitExit(5000), 0) << first;
+    EXPECT_EQ(engine.out, "") << first;
+  }
+}
+
+TEST(Protocol, EndOfInputShutsDownLikeQuit) {
+  kit::Engine silent;
+  EXPECT_EQ(silent.run(""), 0);
+  EXPECT_EQ(silent.out, "");
+  kit::Engine unfinished;
+  EXPECT_EQ(unfinished.run("ucci\nisready"), 0);  // no newline after the last line
+  EXPECT_EQ(replies(unfinished), (Lines{"readyok", "bye"}));
+  kit::Engine thinking;  // the search answers first
+  ASSERT_TRUE(thinking.handshake());
+  thinking.send(std::string("position fen ") + MIDGAME_FEN + "\ngo infinite");
+  ASSERT_TRUE(kit::startsWith(thinking.waitFor("info depth 4"), "info depth 4"));
+  thinking.closeInput();
+  EXPECT_EQ(thinking.waitExit(), 0);
+  const Lines r = replies(thinking);
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", r[0]));
+  EXPECT_EQ(r[1], "bye");
+}
+
+// Every row is followed by "isready": a row answers its reply, if any, and
+// leaves the engine ready. Odd rows end in CR-LF. Positions that cannot be set
+// up refuse every go until a good one comes.
+TEST(Protocol, BadLinesAreIgnoredOrRefusedAndTheSessionGoesOn) {
+  std::mt19937 rng(7);
+  std::string noise;  // 100 KB of every byte but the newline
+  while (noise.size() < 100000)
+    if (const char c = static_cast<char>(rng() % 256); c != '\n') noise += c;
+  std::string bans = "banmoves";  // more than the list holds
+  while (bans.size() < 5000) bans += " h2e2";
+  const std::pair<std::string, const char*> rows[] = {
+      {"", nullptr}, {" \t ", nullptr}, {"\x01\x02\x03\xff", nullptr}, {noise, nullptr},
+      {"ISREADY", nullptr}, {"isreadyisready", nullptr}, {"quitx", nullptr}, {"ucci", nullptr},
+      {"stop", nullptr}, {"go2 depth 3", nullptr}, {"setoption", nullptr},
+      {"setoption name", nullptr}, {"setoption hashsize 64x", nullptr}, {"banmoves zzzz", nullptr},
+      {bans, nullptr}, {"   isready   ", "readyok"}, {"go depth", "nobestmove"},
+      {"position fen\ngo depth 3", "nobestmove"},
+      {"position fen moves h2e2\ngo depth 3", "nobestmove"},
+      {"position fen ////////////////// b\ngo depth 3", "nobestmove"},
+      {"position fen rnbakabnr/9/1c5c1 w moves h2e2\ngo depth 3", "nobestmove"},
+      {"position fen 9/9/9/9/9/9/9/9/9/9 w\ngo depth 3", "nobestmove"},
+      {"position fen 4k4/9/9/9/9/9/9/9/9/4K4 w\ngo depth 3", "nobestmove"},  // kings face
+      {"position fen 3k5/9/9/9/9/9/9/9/9/3RK4 w\ngo depth 3", "nobestmove"},  // king en prise
+      {"position fen 3k5/9/9/9/9/9/9/9/9/4KP3 w\ngo depth 3", "nobestmove"},  // pawn behind its row
+      {"position fen " + noise + "\ngo depth 3", "nobestmove"},
+      {"position banana\nponder time 5", "nobestmove"},
+  };
+  std::string input = "ucci\n";
+  Lines expected;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    input += rows[i].first + (i % 2 ? "\r\n" : "\n") + "isready" + (i % 2 ? "\r\n" : "\n");
+    if (rows[i].second) expected.push_back(rows[i].second);
+    expected.push_back("readyok");
+  }
+  // A good position again, its replay stopped at the first bad move.
+  input += "position startpos moves h2e2 h9g7 zzzz h0g2\r\ngo depth 1 \t\r\n";
+  kit::Engine engine;
+  EXPECT_EQ(engine.run(input), 0);
+  Lines seen = replies(engine);
+  ASSERT_EQ(seen.size(), expected.size() + 2) << engine.err;
+  EXPECT_TRUE(legalAfter(START_FEN, "h2e2 h9g7", seen[expected.size()]));
+  EXPECT_EQ(seen.back(), "bye");
+  seen.resize(expected.size());
+  EXPECT_EQ(seen, expected);
+}
+
+TEST(Protocol, IsreadyStopAndQuitDuringASearch) {
+  kit::Engine engine;
+  ASSERT_TRUE(engine.handshake());
+  engine.send("setoption hashsize 17");  // a resized table
+  engine.send(std::string("position fen ") + MIDGAME_FEN + "\ngo infinite");
+  ASSERT_TRUE(kit::startsWith(engine.waitFor("info depth 5"), "info depth 5"));
+  engine.send("isready");
+  EXPECT_EQ(engine.waitFor("readyok", 5000), "readyok");
+  EXPECT_EQ(std::count_if(engine.lines.begin(), engine.lines.end(), isFinal), 0);  // still thinking
+  engine.send("stop");
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 5000)));
+  engine.send("stop");  // no search: nothing to say
+  engine.send("go infinite");
+  ASSERT_TRUE(kit::startsWith(engine.waitFor("info depth 3"), "info depth 3"));
+  engine.send("quit");
+  EXPECT_EQ(engine.waitExit(5000), 0);
+  const Lines r = replies(engine);
+  ASSERT_EQ(r.size(), 4u);
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", r[2]));
+  EXPECT_EQ(r[3], "bye");
+}
+
+TEST(Protocol, NobestmoveOnlyWhenNoMoveMayBeChosen) {
+  kit::Engine engine;
+  ASSERT_TRUE(engine.handshake());
+  const auto go = [&](const std::string& setup, const std::string& command) {
+    engine.send(setup + "\n" + command);
+    return engine.waitUntil(isFinal);
+  };
+  const std::string two = std::string("position fen ") + TWO_MOVES_FEN;
+  const std::string mid = std::string("position fen ") + MIDGAME_FEN;
+  EXPECT_EQ(go(two, "go depth 0"), "nobestmove");
+  EXPECT_TRUE(legalAfter(TWO_MOVES_FEN, "", go(two, "go depth 1")));  // nothing stale
+  for (const char* command : {"go depth 3", "go time 5 increment 1", "go"})
+    EXPECT_EQ(go(std::string("position fen ") + MATED_FEN, command), "nobestmove") << command;
+  const char* lost = "4kab2/4a4/4b4/2n6/9/p3P4/2n6/4B1p2/4r4/2BK5 w";  // mated whatever it plays
+  EXPECT_TRUE(legalAfter(lost, "", go(std::string("position fen ") + lost, "go depth 6")));
+  // Banned moves are not played, until the next position.
+  EXPECT_EQ(go(two + "\nbanmoves e0e1 e0f0", "go depth 3"), "nobestmove");
+  EXPECT_EQ(moveOf(go("banmoves e0e1", "go depth 3")), "e0f0");
+  const std::string choice = moveOf(go(mid + "\nsetoption newgame", "go depth 4"));
+  const std::string other = go("setoption newgame\nbanmoves " + choice, "go depth 4");
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", other));
+  EXPECT_NE(moveOf(other), choice);
+  EXPECT_EQ(moveOf(go(mid + "\nsetoption newgame", "go depth 4")), choice);
+  engine.send("quit");
+  EXPECT_EQ(engine.waitExit(), 0);
+  EXPECT_EQ(std::count_if(engine.lines.begin(), engine.lines.end(), isFinal), 11);
+}
+
+namespace {
+// The node count of the last search's summary ("info time=5ms nodes=22102 ..."); -1 if none.
+long nodesOfLastSearch(const Lines& lines) {
+  for (auto l = lines.rbegin(); l != lines.rend(); ++l)
+    if (const size_t at = l->find(" nodes="); at != std::string::npos) return std::stol(l->substr(at + 7));
+  return -1;
+}
+}  // namespace
+
+TEST(Protocol, NewgameForgetsTheLastSearchesAndBookfilesSwitchesTheBook) {
+  kit::Engine engine;
+  ASSERT_TRUE(engine.handshake());
+  const auto nodes = [&](const std::string& setup) {
+    engine.clearLines();
+    engine.send(setup + "\ngo depth 5");
+    EXPECT_TRUE(kit::startsWith(engine.waitUntil(isFinal), "bestmove")) << setup;
+    return nodesOfLastSearch(engine.lines);
+  };
+  const std::string mid = std::string("position fen ") + MIDGAME_FEN;
+  const long fresh = nodes(mid);
+  ASSERT_GT(fresh, 0);
+  ASSERT_NE(nodes(mid), fresh);  // what the table and history learnt shows
+  EXPECT_EQ(nodes("setoption name newgame\n" + mid), fresh);
+  EXPECT_EQ(nodes("position startpos"), -1);  // answered from the book
+  EXPECT_GT(nodes("setoption bookfiles\nposition startpos"), 0);
+  EXPECT_EQ(nodes("setoption bookfiles " + std::string(TOLVANE_BUILD_DIR) + "/OpenBook.dat\nposition startpos"), -1);
+  engine.send("quit");
+  EXPECT_EQ(engine.waitExit(), 0);
+}
+
+// The binary copied into a directory of its own: the evaluation script must be
+// beside it; the settings files are read from the working directory first,
+// then beside the binary, and only warned about when missing or broken.
+TEST(Protocol, DataFilesBesideTheBinaryAndInTheWorkingDirectory) {
+  kit::TempDir home, elsewhere;
+  home.copyIn(TOLVANE_BINARY, "tolvane");
+  const auto copyData = [&](const char* name) { home.copyIn(std::string(TOLVANE_BUILD_DIR) + "/" + name, name); };
+  struct Run { int code; std::string out, err; };
+  const auto start = [&](const std::string& workDir) {
+    kit::Process p(home.file("tolvane"), {}, workDir);
+    const int code = p.run("ucci\nisready\nquit\n");
+    return Run{code, p.out, p.err};
+  };
+  const std::string ready = "ucciok\nreadyok\nbye\n", config = "配置文件装载失败", time = "时间分配文件装载失败";
+  copyData("PosVal.txt");
+  copyData("HowToThink.opt");
+  Run r = start(home.path);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find(ready), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find(config), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(time), std::string::npos) << r.err;
+  copyData("Config.ini");
+  copyData("TimeManagement.txt");
+  r = start(elsewhere.path);
+  EXPECT_NE(r.out.find(ready), std::string::npos) << r.out;
+  EXPECT_EQ(r.err, "");
+  elsewhere.write("Config.ini", "hash_size_mb 32\n");  // no end mark
+  r = start(elsewhere.path);
+  EXPECT_NE(r.out.find(ready), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find(config), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find(time), std::string::npos) << r.err;
+  std::filesystem::remove(home.file("PosVal.txt"));
+  r = start(home.path);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out.find("ucciok"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("评价脚本读取错误"), std::string::npos) << r.err;
+}

@@ -1,0 +1,124 @@
+// The front end's readers, in-process: move texts, numbers and go lines, the
+// hashsize value, and the positions that "position" lines set up.
+#include <iterator>
+#include <random>
+
+#include "frontend/gocommand.h"
+#include "frontend/movetext.h"
+#include "frontend/position.h"
+#include "frontend/session.h"
+#include "frontend/setoption.h"
+
+using namespace frontendtest;
+
+TEST(MoveText, RoundTripsAndBadTexts) {
+  // The generator's moves, named by the toolkit's own reckoning of squares.
+  for (const char* fen : {START_FEN, MIDGAME_FEN, "3ak4/3Ra4/9/9/9/9/4pn3/B4n3/3KA4/2B5r w"}) {
+    auto b = kit::boardFromFen(fen);
+    for (Move m : kit::legalMoves(*b)) {
+      const std::string text = kit::moveText(m);
+      const Move read = textToMove(text.c_str());
+      EXPECT_TRUE(read.from == m.from && read.to == m.to) << text;
+      char back[5];
+      moveToText(read, back);
+      EXPECT_EQ(back, text);
+    }
+  }
+  for (const char* bad : {"a0a0", "j0a1", "a0j1", "A0a1", "a:a1", "a0a", "a0", "", "NONO", "h2e-"})
+    EXPECT_TRUE(isNullMove(textToMove(bad))) << bad;
+  char text[5];
+  moveToText(NULL_MOVE, text);
+  EXPECT_STREQ(text, "NONO");
+  moveToText(textToMove("h2e2xyz"), text);  // only four characters are read
+  EXPECT_STREQ(text, "h2e2");
+}
+
+TEST(GoCommand, NumbersBudgetsAndDepths) {
+  EXPECT_EQ(parseBoundedInt("42abc", 1000), 42);
+  EXPECT_EQ(parseBoundedInt(" 5", 10), 0);
+  EXPECT_EQ(parseBoundedInt("-5", 10), 0);
+  EXPECT_EQ(parseBoundedInt("99999999999999999999999", 600000), 600000);  // no overflow
+  struct Row { const char* line; bool ms; int limitMs, depth; int64_t clockMs; };
+  const Row rows[] = {  // a moves divisor of 40 and a timed depth of 30
+      {"go time 60 increment 2", false, 3500, 30, 60000},
+      {"go time 60000 increment 2000", true, 3500, 30, 60000},
+      {"go time 60 movestogo 10", false, 1500, 30, 60000},
+      {"go time 60", false, 1500, 30, 60000},  // sudden death: the clock lasts the game
+      {"go opptime 5 time 60 oppincrement 9", false, 1500, 30, 60000},  // not our clock
+      {"go time 99999999999", true, 600000000 / 40, 30, 600000000},
+      {"go time 60 depth 7", false, GO_DEPTH_ONLY_MS, 7, 60000},
+      {"go depth 300", false, GO_DEPTH_ONLY_MS, 255, -1},
+      {"go depth x", false, GO_DEPTH_ONLY_MS, 0, -1},
+      {"go infinite depth 5", false, GO_INFINITE_MS, 255, -1},
+  };
+  for (const Row& r : rows) {
+    const GoRequest g = parseGoCommand(r.line, 40, 30, r.ms);
+    EXPECT_EQ(g.timeLimitMs, r.limitMs) << r.line;
+    EXPECT_EQ(g.depth, r.depth) << r.line;
+    EXPECT_EQ(g.clockMs, r.clockMs) << r.line;
+  }
+  EXPECT_EQ(parseGoCommand("go time 60 increment 2", 0, 1).timeLimitMs, 62000);  // no divisor
+}
+
+TEST(HashSizeOption, ClampedToTheAdvertisedRangeOrKept) {
+  const std::pair<const char*, int> rows[] = {{"64", 64}, {"1", 16}, {"1025", 1024},
+      {"99999999999999999999", 1024}, {"0", 0}, {"", 0}, {"64x", 0}, {"-64", 0}, {"6 4", 0}};
+  for (const auto& [value, mb] : rows) EXPECT_EQ(hashSizeOptionMb(value), mb) << value;
+}
+
+// The position each line sets up ("" when it cannot be searched): replays
+// stop at the first move that cannot be made.
+TEST(PositionLine, SetsUpTheBoardAndReplaysTheMovesThatCanBeMade) {
+  const std::string afterTwo = "rnbakab1r/9/1c4nc1/p1p1p1p1p/9/9/P1P1P1P1P/1C2C4/9/RNBAKABNR w";
+  std::string shuffle = "position startpos moves";  // a thousand moves outgrow the record stack
+  for (int i = 0; i < 250; ++i) shuffle += " h0g2 h9g7 g2h0 g7h9";
+  const std::pair<std::string, std::string> rows[] = {
+      {"position startpos moves h2e2 h9g7", afterTwo},
+      {std::string("position fen ") + START_FEN + " moves h2e2 h9g7", afterTwo},
+      {shuffle + " h2e2 h9g7", afterTwo},
+      {"position startpos moves h2e2 h9g7 e2e3 h0g2", afterTwo},  // from an empty square
+      {"position startpos moves h2e2 h9g7 h7h6 h0g2", afterTwo},  // the other side's piece
+      {"position startpos moves h2e2 h9g7 h0h1 h0g2", afterTwo},  // no horse move
+      {"position startpos moves h2e2 h9g7 c0e2 h0g2", afterTwo},  // onto its own piece
+      {"position startpos moves h2e2 h9g7 h0g2x i0h0", afterTwo},  // not four characters
+      {"position startpos moves h2e2 h9g7 z9z8", afterTwo},
+      {"position fen 3k5/9/9/9/9/2B6/9/9/9/4K4 w moves c4e6", "3k5/9/9/9/9/2B6/9/9/9/4K4 w"},  // river
+      {"position fen 3k5/9/9/9/9/2B6/9/9/9/4K4 w moves c4a2", "3k5/9/9/9/9/9/9/B8/9/4K4 b"},
+      {"position fen 3k5/4r4/9/9/9/9/9/9/4R4/4K4 w moves e1a1", "3k5/4r4/9/9/9/9/9/9/4R4/4K4 w"},  // pinned
+      {"position fen 3k5/4r4/9/9/9/9/9/9/4R4/4K4 w moves e1e5 e8e5 e0f0", "3k5/9/9/9/4r4/9/9/9/9/5K3 b"},
+      {"position fen 4k4/9/9/9/9/9/9/9/9/4K4 w", ""},  // kings face each other
+      {"position fen 3k5/9/9/9/9/9/9/9/9/4KP3 w moves e0e1", ""},  // pawn behind its row
+  };
+  auto b = kit::newBoard();
+  for (const auto& [line, fen] : rows) {
+    const bool valid = servePosition(*b, line.c_str(), true);
+    EXPECT_EQ(valid, !fen.empty()) << line.substr(0, 60);
+    if (valid) {
+      EXPECT_EQ(kit::toFen(*b), fen) << line.substr(0, 60);
+    }
+  }
+  EXPECT_FALSE(servePosition(*b, "position banana", false));  // no position named: kept
+}
+
+// Lines of random words and characters: whatever they set up is consistent
+// with itself (a refused position is never searched).
+TEST(PositionLine, RandomLinesLeaveAConsistentBoard) {
+  std::mt19937 rng(12345);
+  const std::string words[] = {"position", "fen", "startpos", "moves", "w", "b", "-", "0", "/", "9", "k",
+                               "K", "rnbakabnr/9/1c5c1", "4k4/9", "3AK4", "h2e2", "h9g7", "e0e1", "depth"};
+  const std::string chars = "abcdefghij0123456789/ KkRrNnCcPpAaBbxX";
+  auto b = kit::newBoard();
+  bool valid = true;
+  for (int round = 0; round < 3000; ++round) {
+    std::string line = round % 2 ? "position startpos moves" : "position fen";
+    for (int n = static_cast<int>(rng() % 12); n > 0; --n) {
+      line += ' ';
+      if (rng() % 2) line += words[rng() % std::size(words)];
+      else for (int k = static_cast<int>(rng() % 6); k >= 0; --k) line += chars[rng() % chars.size()];
+    }
+    valid = servePosition(*b, line.c_str(), valid);
+    if (valid) {
+      ASSERT_TRUE(kit::matchesScratch(*b)) << line;
+    }
+  }
+}
