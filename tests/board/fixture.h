@@ -19,7 +19,7 @@
 #include "board/lines.h"
 #include "board/tables.h"
 #include "movegen/movegen.h"
-#include "search/hash/zobrist.h"
+#include "board/zobrist.h"
 
 namespace boardtest {
 

@@ -2,7 +2,7 @@
 
 #include "board/lines.h"
 #include "board/tables.h"
-#include "search/hash/zobrist.h"
+#include "board/zobrist.h"
 
 TEST(Zobrist, FirstKeysFollowTheMinimalStandardGenerator) {
   buildPieceTables();

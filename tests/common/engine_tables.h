@@ -13,7 +13,7 @@
 #include "board/board.h"
 #include "board/movelists.h"
 #include "board/tables.h"
-#include "search/hash/zobrist.h"
+#include "board/zobrist.h"
 
 namespace enginetest {
 

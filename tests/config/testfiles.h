@@ -11,7 +11,7 @@
 #include <string>
 
 #include "board/tables.h"
-#include "search/hash/zobrist.h"
+#include "board/zobrist.h"
 
 // A file in the temporary directory, removed when the object goes.
 class TempFile {

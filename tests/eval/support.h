@@ -20,7 +20,7 @@
 #include "config/searchoptions.h"
 #include "eval/evaluate.h"
 #include "movegen/movegen.h"
-#include "search/hash/zobrist.h"
+#include "board/zobrist.h"
 #include "search/searchstate.h"
 
 namespace evaltest {

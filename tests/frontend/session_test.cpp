@@ -12,7 +12,7 @@
 #include "frontend/output.h"
 #include "frontend/position.h"
 #include "frontend/protocol.h"
-#include "search/hash/zobrist.h"
+#include "board/zobrist.h"
 #include "search/searchstate.h"
 
 namespace {

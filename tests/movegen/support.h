@@ -18,7 +18,7 @@
 #include "board/movelists.h"
 #include "board/tables.h"
 #include "movegen/movegen.h"
-#include "search/hash/zobrist.h"
+#include "board/zobrist.h"
 
 namespace movegentest {
 
