@@ -4,11 +4,10 @@
 #include <string>
 
 #include "board/board.h"
+#include "frontend/bench.h"
 #include "frontend/gocommand.h"
 #include "frontend/position.h"
 #include "frontend/startup.h"
-#include "movegen/perft.h"
-#include "search/bench.h"
 
 namespace {
 

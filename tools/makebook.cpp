@@ -18,10 +18,10 @@
 #include "board/board.h"
 #include "board/movelists.h"
 #include "board/tables.h"
+#include "board/zobrist.h"
 #include "book/book.h"
 #include "frontend/movetext.h"
 #include "movegen/movegen.h"
-#include "search/hash/zobrist.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "board/tables.h"
-#include "search/hash/zobrist.h"
+#include "board/zobrist.h"
 
 void Board::init() {
   std::memset(this, 0, sizeof(Board));

@@ -1,7 +1,7 @@
 #include "board/board.h"
 #include "board/lines.h"
 #include "board/tables.h"
-#include "search/hash/zobrist.h"
+#include "board/zobrist.h"
 
 #include <algorithm>
 

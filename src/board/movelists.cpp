@@ -6,9 +6,8 @@
 #include "board/board.h"
 #include "board/lines.h"
 #include "board/tables.h"
+#include "board/zobrist.h"
 #include "config/evalscript.h"
-#include "movegen/captureorder.h"
-#include "search/hash/zobrist.h"
 
 TargetNode* PieceTargets[PIECE_KIND_COUNT][256];
 uint8_t needsBlockTest[PIECE_KIND_COUNT];
@@ -253,7 +252,6 @@ void buildMoveTables() {
   buildTargetLists();
   buildLineMoves();
   for (int i = 0; i < 20; ++i) ScaleTable[i] = 4u * i;
-  buildCaptureOrderTable();
 }
 
 void freeMoveTables() {

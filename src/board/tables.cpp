@@ -24,8 +24,6 @@ const int8_t* const HorseLeg = HorseLegTable + 255;
 
 const int CaptureGain[PIECE_TYPE_COUNT] = {0, 30, 30, 60, 100, 60, 20};
 
-int pieceValue[PIECE_KIND_COUNT];
-int pieceSquare[PIECE_KIND_COUNT][256];
 int pieceSquareByIndex[32][256];
 
 void buildPieceTables() {

@@ -2,6 +2,7 @@
 // buildPieceTables() before anything else.
 #pragma once
 
+#include "config/evalscript.h"
 #include "types.h"
 
 // By piece code 0..32 (32 = EMPTY).
@@ -27,9 +28,9 @@ extern const int8_t* const HorseLeg;
 extern const int CaptureGain[PIECE_TYPE_COUNT];
 
 // ------------------------------------------------------------ score tables
-// Filled by the evaluation-script loader.
-extern int pieceValue[PIECE_KIND_COUNT];
-extern int pieceSquare[PIECE_KIND_COUNT][256];
+// pieceValue and pieceSquare come with the evaluation script; this one is
+// derived from them when the script is loaded: value plus square value by
+// piece index.
 extern int pieceSquareByIndex[32][256];
 
 void buildPieceTables();

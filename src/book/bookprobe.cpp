@@ -10,7 +10,6 @@
 #include "board/tables.h"
 #include "book/book.h"
 #include "movegen/movegen.h"
-#include "search/searchstate.h"
 
 namespace {
 

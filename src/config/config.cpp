@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "config/textreader.h"
-#include "search/hash/tt.h"
 
 namespace {
 

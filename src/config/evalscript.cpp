@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "board/board.h"
-#include "board/tables.h"
 #include "config/textreader.h"
 
 EvalScript evalScript;
+int pieceValue[PIECE_KIND_COUNT];
+int pieceSquare[PIECE_KIND_COUNT][256];
 
 namespace {
 
@@ -168,30 +168,50 @@ void readBlocks(TextReader& in, const RangeCheck& check) {
 
 }  // namespace
 
-bool loadEvaluationScript(const char* path) {
+ScriptReadStatus readEvaluationScript(const char* path) {
   evalScript = EvalScript{};
   std::memset(pieceValue, 0, sizeof pieceValue);
   std::memset(pieceSquare, 0, sizeof pieceSquare);
-  std::memset(pieceSquareByIndex, 0, sizeof pieceSquareByIndex);
+  ScriptReadStatus status;
   TextReader in(path);
-  if (!in.isOpen()) {
-    buildMoveDelta();
-    return false;
-  }
+  if (!in.isOpen()) return status;
+  status.opened = true;
   const RangeCheck check(path);
-  if (readPieces(in, check)) {
-    deriveScoreTables();
-    checkMirrorSymmetry();
-  }
+  status.piecesRead = readPieces(in, check);
   readBlocks(in, check);
   in.skipLabels(2);
-  bool ok = in.readEndMark();
+  status.endMarkRight = in.readEndMark();
   deriveScriptTables();
-  buildMoveDelta();
-  if (ok && scriptScoreBound() > SCRIPT_SCORE_LIMIT) {
-    std::fprintf(stderr, "%s: its values allow a score of %d, more than %d\n", path,
-                 scriptScoreBound(), SCRIPT_SCORE_LIMIT);
-    ok = false;
+  return status;
+}
+
+namespace {
+
+constexpr int HALVING_STEPS = 9;
+constexpr int STEP_RANGE = 5;
+constexpr int RELATION_FILE_LIMIT = 160;  // same file: fewer than 10 ranks apart
+constexpr int RELATION_RANK_LIMIT = 8;    // same rank: at most 8 files apart
+
+void buildRelation(uint8_t* table, const int* fileDistance, const int* rankDistance) {
+  for (int delta = -256; delta < 256; ++delta) {
+    const int d = delta < 0 ? -delta : delta;
+    int v = 0;
+    if (d < RELATION_FILE_LIMIT && d % 16 == 0)
+      v = fileDistance[d / 16];
+    else if (d <= RELATION_RANK_LIMIT)
+      v = rankDistance[d];
+    table[delta + 256] = static_cast<uint8_t>(v & 0xFF);
   }
-  return ok;
+}
+
+}  // namespace
+
+void deriveScriptTables() {
+  EvalScript& e = evalScript;
+  for (int i = 1; i < HALVING_STEPS; ++i) e.halvingTable[i] = e.halvingTable[0] >> i;
+  const int step = e.stepTable[STEP_RANGE + 1];
+  for (int i = -STEP_RANGE; i <= STEP_RANGE; ++i) e.stepTable[i + STEP_RANGE] = i * step;
+  buildRelation(e.relation20, e.fileDistance20, e.rankDistance20);
+  buildRelation(e.relation21, e.fileDistance21, e.rankDistance21);
+  buildRelation(e.relation22, e.fileDistance22, e.rankDistance22);
 }

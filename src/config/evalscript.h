@@ -1,5 +1,5 @@
-// The evaluation script PosVal.txt: every number of the static evaluation,
-// and the tables derived from it at load time.
+// The evaluation script PosVal.txt: every number of the static evaluation
+// as read, and the tables derived from those numbers alone.
 #pragma once
 
 #include "types.h"
@@ -50,25 +50,21 @@ struct EvalScript {
 
 extern EvalScript evalScript;
 
-// Loads the script into zeroed tables, fills pieceValue, pieceSquare and
-// pieceSquareByIndex, the derived tables and MoveDelta; true when the whole file was read, its
-// end mark is right and its values keep every score within
-// SCRIPT_SCORE_LIMIT. Values outside their sensible ranges are reported on
-// stderr and clamped. Needs the piece tables and the Zobrist keys.
-bool loadEvaluationScript(const char* path);
+// The piece values and square tables by piece kind (0..6 black, 7..13 red).
+// The script gives black's; the red ones and the kings' values are derived
+// when the script is loaded into the engine.
+extern int pieceValue[PIECE_KIND_COUNT];
+extern int pieceSquare[PIECE_KIND_COUNT][256];
 
-// ---- steps of the load, open for tests
-// From the black piece tables as read: pieceValue (kings SCRIPT_KING_VALUE),
-// the red tables (the black ones mirrored top to bottom),
-// pieceSquareByIndex and the rook margins.
-void deriveScoreTables();
-// Compares every piece's square values with their left-right mirror images
-// and reports the differing pairs (at most MIRROR_REPORT_MAX_LINES lines and
-// a count of the rest) with askYesNo. Returns the number of differing pairs.
-int checkMirrorSymmetry();
+struct ScriptReadStatus {
+  bool opened = false;
+  bool piecesRead = false;    // the seven piece blocks were complete
+  bool endMarkRight = false;
+};
+// Reads the script into zeroed tables: evalScript, and black's entries of
+// pieceValue and pieceSquare. Values outside their sensible ranges are
+// reported on stderr and clamped.
+ScriptReadStatus readEvaluationScript(const char* path);
 // halvingTable from its entry 0, stepTable from its entry 1 (index 6), and
 // the three relation tables from their distance lists.
 void deriveScriptTables();
-// The largest material-and-placement score any position can reach: one
-// side's best placement of all its pieces against the other's worst.
-int scriptScoreBound();

@@ -8,9 +8,10 @@
 #include "board/board.h"
 #include "config/searchoptions.h"
 #include "eval/evaltables.h"
-#include "search/searchstate.h"
 
 using namespace evalterm;
+
+int iterationDepth = 0;
 
 namespace {
 

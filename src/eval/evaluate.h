@@ -14,6 +14,10 @@ void buildEvalTables();
 // whatever the position (a king taken deep in a search included) and window.
 constexpr int EVAL_SCORE_LIMIT = 15000;
 
+// Depth of the iteration the search is running: the costly king-safety and
+// line-threat terms are only computed within a few plies beyond it.
+extern int iterationDepth;
+
 // threatCount receives the side to move's threat count against the enemy
 // king (0 when king safety did not run).
 int evaluate(const Board& board, int ply, int alpha, int beta, int* threatCount);

@@ -1,10 +1,7 @@
 #include "frontend/movetext.h"
 
-#include <cstdio>
 #include <cstring>
 
-#include "board/board.h"
-#include "frontend/output.h"
 
 namespace {
 
@@ -39,32 +36,4 @@ void moveToText(Move m, char out[5]) {
   squareToText(m.from, out);
   squareToText(m.to, out + 2);
   out[4] = '\0';
-}
-
-void printInfoLine(const Board& board, int depth, int score) {
-  const PvRecord& pv = board.pvLines[0];
-  char moves[PV_TEXT_SIZE];
-  size_t length = 0;
-  for (int i = 0; i < pv.count; ++i) {
-    moves[length++] = ' ';
-    moveToText(pv.moves[i], moves + length);
-    length += 4;
-  }
-  moves[length] = '\0';
-  sendLine("info depth %d score %d pv%s", depth, score, moves);
-}
-
-void formatPvText(char* out, const PvRecord& pv) {
-  size_t length = 0;
-  out[0] = '\0';
-  for (int i = 0; i < pv.count; ++i) {
-    moveToText(pv.moves[i], out + length);
-    length += 4;
-    if (i == 0)
-      length += static_cast<size_t>(
-          std::snprintf(out + length, PV_TEXT_SIZE - length, "(%d) ", pv.rootIndex));
-    else
-      out[length++] = ' ';
-    out[length] = '\0';
-  }
 }

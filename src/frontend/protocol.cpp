@@ -8,6 +8,7 @@
 #include "frontend/gocommand.h"
 #include "frontend/output.h"
 #include "frontend/position.h"
+#include "frontend/report.h"
 #include "frontend/setoption.h"
 #include "frontend/words.h"
 #include "platform/platform.h"
@@ -31,6 +32,7 @@ void serveGo(EngineSession& session, const char* line) {
       parseGoCommand(line, timeManager.movesDivisor, searchOptions.timedDepth,
                      goClockInMilliseconds);
   applyGoRequest(request, &searchOptions);
+  searchReporter = &protocolReporter;
   searchGo(*session.board, request.depth, request.clockMs);
   sendBestMove(rootPv);
 }

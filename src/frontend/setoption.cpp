@@ -8,8 +8,8 @@
 #include "frontend/gocommand.h"
 #include "frontend/startup.h"
 #include "frontend/words.h"
+#include "movegen/history.h"
 #include "search/hash/tt.h"
-#include "search/history.h"
 
 namespace {
 

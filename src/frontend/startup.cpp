@@ -8,21 +8,23 @@
 #include "board/board.h"
 #include "board/movelists.h"
 #include "board/tables.h"
+#include "board/zobrist.h"
 #include "book/book.h"
 #include "config/config.h"
 #include "config/evalscript.h"
 #include "config/searchoptions.h"
 #include "config/timemanager.h"
 #include "eval/evaluate.h"
+#include "eval/script.h"
 #include "frontend/gocommand.h"
 #include "frontend/output.h"
 #include "frontend/position.h"
 #include "frontend/protocol.h"
+#include "movegen/captureorder.h"
+#include "movegen/history.h"
 #include "movegen/picker.h"
 #include "platform/platform.h"
 #include "search/hash/tt.h"
-#include "search/hash/zobrist.h"
-#include "search/history.h"
 #include "search/search.h"
 
 namespace {
@@ -126,6 +128,7 @@ Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb) {
     return nullptr;
   }
   buildMoveTables();
+  buildCaptureOrderTable();
   buildEvalTables();
   buildSearchTables();
   Board* board = new Board;

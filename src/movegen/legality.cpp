@@ -52,3 +52,6 @@ bool hasNoLegalMove(Board& b, int side) {
     if (!b.leavesKingAttacked(moves[i], side)) return false;
   return true;
 }
+
+Move bannedMoves[MAX_BANNED_MOVES];
+int bannedMoveCount = 0;

@@ -72,3 +72,13 @@ bool isPseudoLegal(const Board& board, int side, Move m);
 
 // True when every pseudo-legal move of side leaves its king attacked.
 bool hasNoLegalMove(Board& board, int side);
+
+// Root moves the front end forbids ("banmoves"), until the next position.
+constexpr int MAX_BANNED_MOVES = 128;
+extern Move bannedMoves[MAX_BANNED_MOVES];
+extern int bannedMoveCount;
+inline bool isBannedMove(Move m) {
+  for (int i = 0; i < bannedMoveCount; ++i)
+    if (sameMove(bannedMoves[i], m)) return true;
+  return false;
+}

@@ -10,9 +10,9 @@
 
 #include "board/board.h"
 #include "movegen/captureorder.h"
-#include "search/searchstate.h"
 
 MovePicker pickerFrames[PICKER_SENTINEL_FRAMES + MAX_PLY];
+int checkPlyLimit = 0;
 
 void initPickers(Board* board) {
   std::memset(pickerFrames, 0, sizeof pickerFrames);

@@ -27,6 +27,10 @@ constexpr int QUIET_CHECK_MIN_THREATS = 2;
 static_assert(PICKER_RESERVED_SLOTS + 2 * MAX_MOVES + 1 <= PICKER_MOVE_SLOTS,
               "picker move buffer too small for two generation stages and the sentinel");
 
+// The quiescence pickers offer quiet checks only at plies up to this one
+// (set by the search for each quiescence search it starts).
+extern int checkPlyLimit;
+
 struct MovePicker {
   Board* board;
   uint8_t side;

@@ -3,9 +3,9 @@
 // insertion sort with a sentinel for the quiet moves and evasions.
 #include "board/board.h"
 #include "movegen/captureorder.h"
+#include "movegen/history.h"
 #include "movegen/movegen.h"
 #include "movegen/picker.h"
-#include "search/history.h"
 
 int16_t scoreCapture(const Board& board, Move* m) {
   m->score = captureOrderTable[captureOrderIndex(board.squares[m->from], board.squares[m->to],

@@ -1,8 +1,6 @@
 // The go driver: per-search set-up, iterative deepening under the time
 // manager, and the result in rootPv and rootScore.
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
 #include <cstdlib>
 
 #include "board/board.h"
@@ -12,15 +10,14 @@
 #include "config/searchoptions.h"
 #include "config/timemanager.h"
 #include "eval/evaluate.h"
-#include "frontend/movetext.h"
-#include "frontend/output.h"
-#include "frontend/pvcheck.h"
+#include "movegen/history.h"
 #include "movegen/movegen.h"
 #include "movegen/picker.h"
 #include "platform/platform.h"
 #include "search/hash/tt.h"
-#include "search/history.h"
 #include "search/poll.h"
+#include "search/pvcheck.h"
+#include "search/report.h"
 #include "search/search.h"
 #include "search/searchstate.h"
 #include "search/tuning.h"
@@ -87,11 +84,8 @@ bool playFromBook(Board& board) {
   if (!found) return false;
   copyPv(&rootPv, board.pvLines[0]);
   rootScore = 0;
-  for (int i = 0; i < record.moveCount; ++i) {
-    char text[5];
-    moveToText(record.moves[i], text);
-    sendLine("info depth 0 score %d pv %s", record.moves[i].score, text);
-  }
+  for (int i = 0; i < record.moveCount; ++i)
+    searchReporter->bookMove(record.moves[i], record.moves[i].score);
   return true;
 }
 
@@ -113,9 +107,8 @@ void reportIteration(Board& board, int depth, int v) {
   if (!searchOptions.printNewBest) return;
   if (depth <= searchOptions.printMinDepth && std::abs(v) < MATE_BOUND) return;
   if (depth <= searchOptions.printMinDepth && v <= -MATE_BOUND)
-    printInfoLine(board, depth, rootScore);
-  sendLine("info depth %d", depth);
-  sendLine("info time=%" PRId64 "ms nodes=%" PRIu64, elapsedMs(), totalNodes());
+    searchReporter->bestLine(board.pvLines[0], depth, rootScore);
+  searchReporter->iterationDone(depth, elapsedMs(), totalNodes());
 }
 
 void deepen(Board& board, int maxDepth) {
@@ -137,11 +130,7 @@ void deepen(Board& board, int maxDepth) {
     reportIteration(board, depth, v);
     // A mate either way: deeper iterations cannot change the move.
     if (std::abs(v) >= MATE_BOUND) return;
-    if (searchOptions.debugConsole) {
-      char text[PV_TEXT_SIZE];
-      formatPvText(text, board.pvLines[0]);
-      std::fprintf(stderr, "%d v=%d %s\n", depth, rootScore, text);
-    }
+    if (searchOptions.debugConsole) searchReporter->debugLine(board.pvLines[0], depth, rootScore);
   }
 }
 
@@ -213,15 +202,13 @@ int searchGo(Board& board, int maxDepth, int64_t clockMs) {
     singleMoveLine(&board.pvLines[0], root.moves[0]);
     int threats = 0;
     rootScore = evaluate(board, 0, -MATE, MATE, &threats);
-    printInfoLine(board, 1, rootScore);
+    searchReporter->bestLine(board.pvLines[0], 1, rootScore);
   } else {
     board.currentPly->captureExtensionBudget = 0;
     deepen(board, std::min(maxDepth, MAX_ITERATION_DEPTH));
   }
 
-  const int64_t elapsed = elapsedMs();
-  const double nps = elapsed > 0 ? static_cast<double>(totalNodes()) / elapsed : 0.0;
-  sendLine("info time=%" PRId64 "ms nodes=%" PRIu64 " nps=%.3fk", elapsed, totalNodes(), nps);
+  searchReporter->searchDone(elapsedMs(), totalNodes());
   nextGeneration();
   stopRequested = 1;
   return rootScore;

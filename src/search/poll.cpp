@@ -2,14 +2,15 @@
 
 #include "config/searchoptions.h"
 #include "config/timemanager.h"
-#include "frontend/output.h"
-#include "frontend/words.h"
+#include "eval/evaluate.h"
 #include "platform/platform.h"
+#include "search/report.h"
 
 bool quitRequested = false;
-bool pollInputEnabled = true;
 
 namespace {
+
+SearchReporter silentReporter;
 
 // The node count of the last poll: the count does not move while leaves
 // are searched, and one look per count is enough.
@@ -22,32 +23,9 @@ bool clockWatched() {
   return searchOptions.bookSwitch[rootSide] == 1 && iterationDepth > searchOptions.maxDepth;
 }
 
-// Serves the lines that arrived while thinking. "stop" and "quit" end the
-// search (lines behind them are left to the command loop), "isready" is
-// answered at once, everything else is dropped.
-void readPendingInput() {
-  while (const char* line = readLine()) {
-    const char* start = skipBlanks(line);
-    const char* end = wordEnd(start);
-    if (wordIs(start, end, "stop")) {
-      stopRequested = 1;
-      return;
-    }
-    if (wordIs(start, end, "quit")) {
-      quitRequested = true;
-      stopRequested = 1;
-      return;
-    }
-    if (wordIs(start, end, "isready")) sendLine("readyok");
-  }
-  if (inputClosed()) {
-    // Nobody is left to wait for the answer: finish and shut down.
-    quitRequested = true;
-    stopRequested = 1;
-  }
-}
-
 }  // namespace
+
+SearchReporter* searchReporter = &silentReporter;
 
 void resetPolling() { lastPollCount = ~uint64_t{0}; }
 
@@ -60,5 +38,15 @@ void pollNow() {
     stopRequested = 1;
     return;
   }
-  if (pollInputEnabled) readPendingInput();
+  switch (searchReporter->pollInput()) {
+    case PollAnswer::Quit:
+      quitRequested = true;
+      stopRequested = 1;
+      break;
+    case PollAnswer::Stop:
+      stopRequested = 1;
+      break;
+    case PollAnswer::Continue:
+      break;
+  }
 }

@@ -1,6 +1,6 @@
 // The search's look at the outside world every POLL_NODE_MASK + 1 interior
-// nodes: the time manager's stop decision and the input lines that arrive
-// while the engine thinks.
+// nodes: the time manager's stop decision, and the reporter's reading of
+// the input lines that arrive while the engine thinks.
 #pragma once
 
 #include "search/searchstate.h"
@@ -9,8 +9,6 @@
 // "quit" (or the end of input) seen while searching: the command loop
 // shuts down once the search has answered.
 extern bool quitRequested;
-// Off for the bench: a search that never reads input.
-extern bool pollInputEnabled;
 
 // Forget earlier polls; the driver calls it when a search starts.
 void resetPolling();

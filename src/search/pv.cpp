@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "board/board.h"
-#include "search/history.h"
+#include "search/search.h"
 
 void updatePv(Board& board, int ply, Move m, int value) {
   PvRecord& line = board.pvLines[ply];

@@ -4,7 +4,7 @@
 
 #include "board/board.h"
 #include "config/evalscript.h"
-#include "search/history.h"
+#include "search/search.h"
 
 int checkRepetition(const Board& board, int ply, int* score, Move* move) {
   const PlyRecord* now = board.currentPly;

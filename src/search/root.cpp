@@ -8,13 +8,14 @@
 #include "config/evalscript.h"
 #include "config/searchoptions.h"
 #include "config/timemanager.h"
-#include "frontend/movetext.h"
+#include "eval/evaluate.h"
 #include "movegen/captureorder.h"
+#include "movegen/history.h"
 #include "movegen/movegen.h"
 #include "movegen/picker.h"
 #include "search/hash/tt.h"
-#include "search/history.h"
 #include "search/poll.h"
+#include "search/report.h"
 #include "search/search.h"
 #include "search/searchstate.h"
 
@@ -135,7 +136,7 @@ int searchRoot(Board& board, int depth, int alpha, int beta) {
           (iterationDepth > searchOptions.printMinDepth || v >= MATE_BOUND)) {
         copyPv(&rootPv, board.pvLines[0]);
         rootScore = best;
-        printInfoLine(board, iterationDepth, v);
+        searchReporter->bestLine(board.pvLines[0], iterationDepth, v);
       }
     }
   }

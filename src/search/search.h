@@ -29,3 +29,19 @@ void buildSearchTables();  // null-move material count table, at start-up
 extern int16_t nullMoveMaterial[65536];
 // Number of legal root moves of the running search (set by searchGo).
 extern int rootMoveCount;
+
+// ---- principal variations (board.pvLines)
+// The line of ply p is m followed by the line of ply p + 1, never longer
+// than MAX_PLY - p moves; at ply 0 value is kept as the root index.
+void updatePv(Board& board, int ply, Move m, int value);
+void copyPv(PvRecord* destination, const PvRecord& source);
+
+// ---- repetition
+// Looks back over the reversible plies before the current position for the
+// same position with the same side to move. REP_CHECKED: the opponent gave
+// check at every move of the cycle (we score a perpetual win); REP_CHECKING:
+// we did (a perpetual loss, not reported at ply 0); REP_PLAIN: a draw-like
+// score from the incremental score and the script's repetition value. On a
+// repeat, move is the move made from the earlier position.
+enum RepetitionResult { REP_NONE = 0, REP_CHECKED = 1, REP_CHECKING = 2, REP_PLAIN = 3 };
+int checkRepetition(const Board& board, int ply, int* score, Move* move);

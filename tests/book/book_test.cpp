@@ -19,7 +19,7 @@
 #include "common/engine.h"
 #include "common/process.h"
 #include "frontend/movetext.h"
-#include "search/searchstate.h"
+#include "movegen/movegen.h"
 
 namespace {
 

@@ -9,8 +9,9 @@
 #include "eval/evaluate.h"
 #include "movegen/captureorder.h"
 #include "movegen/movegen.h"
-#include "search/hash/zobrist.h"
-#include "search/history.h"
+#include "board/zobrist.h"
+#include "movegen/history.h"
+#include "eval/script.h"
 
 namespace kit {
 namespace {

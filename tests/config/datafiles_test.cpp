@@ -15,6 +15,7 @@
 #include "config/optionfields.h"
 #include "config/timemanager.h"
 #include "search/hash/tt.h"
+#include "eval/script.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include "common/engine.h"
 #include "config/searchoptions.h"
 #include "eval/evaluate.h"
-#include "search/searchstate.h"
 
 namespace {
 

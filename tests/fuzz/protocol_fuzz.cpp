@@ -22,9 +22,9 @@
 #include "frontend/setoption.h"
 #include "frontend/startup.h"
 #include "frontend/words.h"
+#include "movegen/movegen.h"
 #include "platform/platform.h"
 #include "search/hash/tt.h"
-#include "search/searchstate.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include "common/engine.h"
 #include "movegen/captureorder.h"
 #include "movegen/picker.h"
-#include "search/searchstate.h"
 
 namespace {
 

@@ -6,7 +6,8 @@
 
 #include "board/tables.h"
 #include "common/engine.h"
-#include "search/history.h"
+#include "movegen/history.h"
+#include "search/search.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "common/engine.h"
 #include "common/process.h"
 #include "frontend/position.h"
-#include "search/history.h"
+#include "search/search.h"
 
 namespace {
 

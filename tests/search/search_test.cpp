@@ -18,13 +18,14 @@
 #include "frontend/gocommand.h"
 #include "frontend/output.h"
 #include "frontend/position.h"
-#include "frontend/pvcheck.h"
+#include "search/pvcheck.h"
 #include "movegen/picker.h"
 #include "search/hash/tt.h"
 #include "search/poll.h"
 #include "search/search.h"
 #include "search/searchstate.h"
 #include "search/tuning.h"
+#include "search/report.h"
 
 namespace {
 
@@ -38,7 +39,6 @@ class Search : public ::testing::Test {
     timeManager.setDefaults();
     board = kit::newBoard().release();
     initPickers(board);
-    pollInputEnabled = false;
   }
   static void TearDownTestSuite() { freeHash(), delete board; }
   void SetUp() override {  // searches called directly run with the clock out of the way
@@ -48,14 +48,24 @@ class Search : public ::testing::Test {
     softDeadlineMs = hardDeadlineMs = INT64_MAX;
   }
   void setUp(const std::string& fen) { ASSERT_TRUE(setUpPosition(*board, fen.c_str())) << fen; }
-  // The front end's "go depth N"; the info lines it printed.
-  std::vector<std::string> goDepth(int depth) {
+  // What a search shows: depth and score of every best line.
+  struct Shown : SearchReporter {
+    std::vector<std::pair<int, int>> lines;
+    std::vector<int> broken;  // the index of the move that could not be played
+    void bestLine(const PvRecord&, int depth, int score) override { lines.push_back({depth, score}); }
+    void brokenLine(const PvRecord&, int at) override { broken.push_back(at); }
+  };
+  // The front end's "go depth N"; the best lines it showed.
+  std::vector<std::pair<int, int>> goDepth(int depth) {
     const GoRequest r = parseGoCommand(("go depth " + std::to_string(depth)).c_str(),
                                        timeManager.movesDivisor, searchOptions.timedDepth);
     applyGoRequest(r, &searchOptions);
-    startCapture();
+    Shown shown;
+    SearchReporter* const before = searchReporter;
+    searchReporter = &shown;
     searchGo(*board, r.depth, r.clockMs);
-    return stopCapture();
+    searchReporter = before;
+    return shown.lines;
   }
   bool rootMoveLegal() {
     const std::string legal = " " + kit::movesText(kit::legalMoves(*board)) + " ";
@@ -89,10 +99,8 @@ TEST_F(Search, FindsEveryForcedMateOfTheFixture) {
     setUp(boardField + " " + side);
     ASSERT_GE(kit::legalMoves(*board).size(), 2u) << "a single move is played unsearched";
     clearHash();
-    for (const std::string& info : goDepth(2 * std::abs(mate) + 5)) {
-      const size_t at = info.find(" score ");
-      EXPECT_TRUE(at == std::string::npos || std::abs(std::stoi(info.substr(at + 7))) <= MATE) << info;
-    }
+    for (const auto& [depth, shownScore] : goDepth(2 * std::abs(mate) + 5))
+      EXPECT_LE(std::abs(shownScore), MATE) << depth;
     EXPECT_TRUE(rootMoveLegal());
     // A mate score counts the plies to the mated position.
     const int plies = mate > 0 ? 2 * mate - 1 : -2 * mate, score = mate > 0 ? rootScore : -rootScore;
@@ -113,10 +121,10 @@ TEST_F(Search, TheDriverAnswersEveryPosition) {
   EXPECT_EQ(rootPv.count, 0);
   // One way out of check (e9): played at once, shown as depth 1.
   setUp("5k3/9/9/9/9/9/9/9/9/3K1R3 b");
-  const std::vector<std::string> out = goDepth(8);
+  const auto shown = goDepth(8);
   EXPECT_TRUE(rootPv.count == 1 && rootMoveLegal());
-  ASSERT_FALSE(out.empty());
-  EXPECT_EQ(out[0].rfind("info depth 1 ", 0), 0u) << out[0];
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0].first, 1);
 }
 
 TEST_F(Search, PliesBeyondTheLastFrameAreScoredStatically) {
@@ -182,13 +190,14 @@ TEST_F(Search, TheLineCheckStoresGoodLinesAndStopsAtABrokenOne) {
   board->pvLines[0].moves[0] = moveFromTo(squareAt(4, 1), squareAt(3, 2));
   board->pvLines[0].moves[1] = moveFromTo(squareAt(4, 8), squareAt(4, 7));
   allowPvReport();
-  testing::internal::CaptureStderr();
+  Shown shown;
+  SearchReporter* const before = searchReporter;
+  searchReporter = &shown;
   checkAndStorePv(*board, 0);
   checkAndStorePv(*board, 0);
-  const std::string err = testing::internal::GetCapturedStderr();
+  searchReporter = before;
   EXPECT_EQ(board->height(), 0);
-  const size_t at = err.find("测试PV记录的对话框");
-  EXPECT_TRUE(at != std::string::npos && at == err.rfind("测试PV记录的对话框")) << err;
+  EXPECT_EQ(shown.broken, std::vector<int>{0});
   EXPECT_EQ(stored(0, &m), 4);
 }
 

@@ -2,6 +2,7 @@
 // key word and verified by the high key word.
 #pragma once
 
+#include "config/config.h"
 #include "types.h"
 
 struct Board;
@@ -19,9 +20,6 @@ static_assert(sizeof(HashEntry) == 12, "hash entries are 12 bytes");
 
 enum HashBound : uint8_t { BOUND_EXACT = 0, BOUND_LOWER = 1, BOUND_UPPER = 2 };
 
-constexpr int HASH_MIN_MB = 16;
-constexpr int HASH_MAX_MB = 1024;
-constexpr int HASH_DEFAULT_MB = 32;
 
 int hashSizeBits(int sizeMb);
 // Allocates 2^bits entries (plus 4 spares, seen only by checkHashTable) and

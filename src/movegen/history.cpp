@@ -1,7 +1,7 @@
 // The history table (ordering scores, cut-off and try counts by piece and
 // destination), the killer slots of the picker frames, and the history
 // bookkeeping after a cut-off.
-#include "search/history.h"
+#include "movegen/history.h"
 
 #include <algorithm>
 

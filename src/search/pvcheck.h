@@ -1,7 +1,8 @@
 // After each iteration the best line is played out on the board and every
 // position on it is written back into the transposition table with the
 // value backed up from the end of the line. A move of the line that cannot
-// be played means the search built a broken line: it is reported.
+// be played means the search built a broken line: it is reported, once per
+// search, to the search's reporter.
 #pragma once
 
 struct Board;

@@ -1,5 +1,4 @@
-// Services the searches share: the history table, killers, principal
-// variations and the repetition test.
+// Move-ordering memory of a search: the history table and the killers.
 #pragma once
 
 #include "types.h"
@@ -45,19 +44,3 @@ void markTriedMoves(MovePicker& picker);
 // ---- killers
 void setKiller(MovePicker& picker, Move m);
 void setCaptureKiller(MovePicker& picker, Move m);
-
-// ---- principal variations (board.pvLines)
-// The line of ply p is m followed by the line of ply p + 1, never longer
-// than MAX_PLY - p moves; at ply 0 value is kept as the root index.
-void updatePv(Board& board, int ply, Move m, int value);
-void copyPv(PvRecord* destination, const PvRecord& source);
-
-// ---- repetition
-// Looks back over the reversible plies before the current position for the
-// same position with the same side to move. REP_CHECKED: the opponent gave
-// check at every move of the cycle (we score a perpetual win); REP_CHECKING:
-// we did (a perpetual loss, not reported at ply 0); REP_PLAIN: a draw-like
-// score from the incremental score and the script's repetition value. On a
-// repeat, move is the move made from the earlier position.
-enum RepetitionResult { REP_NONE = 0, REP_CHECKED = 1, REP_CHECKING = 2, REP_PLAIN = 3 };
-int checkRepetition(const Board& board, int ply, int* score, Move* move);

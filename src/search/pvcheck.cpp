@@ -1,23 +1,15 @@
-#include "frontend/pvcheck.h"
+#include "search/pvcheck.h"
 
 #include <algorithm>
-#include <string>
 
 #include "board/board.h"
 #include "eval/evaluate.h"
-#include "frontend/movetext.h"
 #include "movegen/checks.h"
 #include "movegen/movegen.h"
-#include "platform/platform.h"
 #include "search/hash/tt.h"
-#include "search/searchstate.h"
+#include "search/report.h"
 
 namespace {
-
-constexpr const char* BROKEN_LINE_CAPTION = "测试PV记录的对话框";
-constexpr const char* BROKEN_LINE_TEXT =
-    "The engine found a move it cannot play in its best line. Please save the "
-    "game record and send it to the Tolvane developers.";
 
 bool reportArmed = true;
 
@@ -36,15 +28,7 @@ bool playable(const Board& board, Move m) {
 void reportBrokenLine(const PvRecord& line, int broken) {
   if (!reportArmed) return;
   reportArmed = false;
-  askYesNo(BROKEN_LINE_TEXT, BROKEN_LINE_CAPTION);
-  std::string moves;
-  for (int i = 0; i <= broken; ++i) {
-    char text[5];
-    moveToText(line.moves[i], text);
-    moves += text;
-    moves += ' ';
-  }
-  askYesNo(moves.c_str(), "");
+  searchReporter->brokenLine(line, broken);
 }
 
 }  // namespace

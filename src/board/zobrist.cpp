@@ -1,4 +1,4 @@
-#include "search/hash/zobrist.h"
+#include "board/zobrist.h"
 
 #include "board/tables.h"
 

@@ -1,20 +1,25 @@
-#include "search/bench.h"
+#include "frontend/bench.h"
 
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <string>
 
 #include "board/board.h"
+#include "board/movelists.h"
+#include "board/tables.h"
+#include "board/zobrist.h"
 #include "book/book.h"
 #include "config/searchoptions.h"
 #include "frontend/gocommand.h"
 #include "frontend/movetext.h"
-#include "frontend/output.h"
 #include "frontend/position.h"
 #include "frontend/startup.h"
+#include "movegen/movegen.h"
+#include "movegen/perft.h"
 #include "platform/platform.h"
 #include "search/hash/tt.h"
-#include "search/poll.h"
+#include "search/report.h"
 #include "search/search.h"
 #include "search/searchstate.h"
 #include "search/tuning.h"
@@ -47,8 +52,10 @@ const int BENCH_POSITION_COUNT = sizeof BENCH_POSITIONS / sizeof BENCH_POSITIONS
 const int BENCH_DEPTH = 8;
 
 uint64_t benchNodes(Board& board, bool printEach) {
-  const bool polling = pollInputEnabled;
-  pollInputEnabled = false;
+  // A search that reports nothing and never reads input.
+  SearchReporter silent;
+  SearchReporter* const reporter = searchReporter;
+  searchReporter = &silent;
   uint64_t total = 0;
   for (int i = 0; i < BENCH_POSITION_COUNT; ++i) {
     if (!setUpPosition(board, BENCH_POSITIONS[i])) {
@@ -58,9 +65,7 @@ uint64_t benchNodes(Board& board, bool printEach) {
     clearHash();
     searchOptions.timeLimitMs = GO_DEPTH_ONLY_MS;
     searchOptions.maxDepth = static_cast<uint8_t>(BENCH_DEPTH);
-    startCapture();  // the search's info lines are not part of the report
     searchGo(board, BENCH_DEPTH);
-    stopCapture();
     const uint64_t nodes = nodeCount + quiesceNodeCount;
     total += nodes;
     if (printEach) {
@@ -71,7 +76,7 @@ uint64_t benchNodes(Board& board, bool printEach) {
     }
   }
   searchOptions.maxDepth = STARTUP_MAX_DEPTH;
-  pollInputEnabled = polling;
+  searchReporter = reporter;
   return total;
 }
 
@@ -88,5 +93,53 @@ int runBench(const char* argv0) {
   std::printf("nodes %" PRIu64 " time %" PRId64 " nps %" PRIu64 "\n", nodes, ms, nps);
   std::fflush(stdout);
   releaseEngine(board);
+  return 0;
+}
+
+int runPerft(int depth, const char* fen) {
+  if (depth < 0 || depth > PERFT_MAX_DEPTH) {
+    std::fprintf(stderr, "perft: depth must be 0 to %d\n", PERFT_MAX_DEPTH);
+    return 1;
+  }
+  buildPieceTables();
+  initZobrist();
+  // Counting needs no scores: the score tables stay zero.
+  buildMoveDelta();
+  buildMoveTables();
+  Board* board = new Board;
+  board->init();
+  // A position whose side to move could take the other king is no position.
+  if (board->setFen(fen) != FenStatus::Ok || board->attacksKing(board->sideToMove)) {
+    std::fprintf(stderr, "perft: bad FEN: %s\n", fen);
+    delete board;
+    freeMoveTables();
+    return 1;
+  }
+
+  const auto start = std::chrono::steady_clock::now();
+  uint64_t nodes = 0;
+  if (depth == 0) {
+    nodes = 1;
+  } else {
+    Move moves[MAX_MOVES];
+    const int n = generateAllMoves(*board, board->sideToMove, moves);
+    for (int i = 0; i < n; ++i) {
+      if (board->makeMove(moves[i])) continue;
+      const uint64_t count = countPaths(*board, depth - 1);
+      board->unmakeMove();
+      char text[5];
+      moveToText(moves[i], text);
+      std::printf("%s: %" PRIu64 "\n", text, count);
+      nodes += count;
+    }
+  }
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  const int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+  const double seconds = std::chrono::duration<double>(elapsed).count();
+  const uint64_t nps = seconds > 0 ? static_cast<uint64_t>(nodes / seconds) : 0;
+  std::printf("nodes %" PRIu64 " time %" PRId64 " nps %" PRIu64 "\n", nodes, ms, nps);
+  std::fflush(stdout);
+  delete board;
+  freeMoveTables();
   return 0;
 }

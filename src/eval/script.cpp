@@ -1,6 +1,10 @@
-// Tables derived from the evaluation script, and the checks run on it.
+// Loading the evaluation script into the engine's score tables: the script's
+// numbers as read, the tables derived from them, and the checks run on them.
+#include "eval/script.h"
+
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "board/board.h"
@@ -52,37 +56,6 @@ int checkMirrorSymmetry() {
   return differing;
 }
 
-namespace {
-
-constexpr int HALVING_STEPS = 9;
-constexpr int STEP_RANGE = 5;
-constexpr int RELATION_FILE_LIMIT = 160;  // same file: fewer than 10 ranks apart
-constexpr int RELATION_RANK_LIMIT = 8;    // same rank: at most 8 files apart
-
-void buildRelation(uint8_t* table, const int* fileDistance, const int* rankDistance) {
-  for (int delta = -256; delta < 256; ++delta) {
-    const int d = delta < 0 ? -delta : delta;
-    int v = 0;
-    if (d < RELATION_FILE_LIMIT && d % 16 == 0)
-      v = fileDistance[d / 16];
-    else if (d <= RELATION_RANK_LIMIT)
-      v = rankDistance[d];
-    table[delta + 256] = static_cast<uint8_t>(v & 0xFF);
-  }
-}
-
-}  // namespace
-
-void deriveScriptTables() {
-  EvalScript& e = evalScript;
-  for (int i = 1; i < HALVING_STEPS; ++i) e.halvingTable[i] = e.halvingTable[0] >> i;
-  const int step = e.stepTable[STEP_RANGE + 1];
-  for (int i = -STEP_RANGE; i <= STEP_RANGE; ++i) e.stepTable[i + STEP_RANGE] = i * step;
-  buildRelation(e.relation20, e.fileDistance20, e.rankDistance20);
-  buildRelation(e.relation21, e.fileDistance21, e.rankDistance21);
-  buildRelation(e.relation22, e.fileDistance22, e.rankDistance22);
-}
-
 int scriptScoreBound() {
   int best[2] = {0, 0}, worst[2] = {0, 0};
   for (int p = 0; p < 32; ++p) {
@@ -104,4 +77,21 @@ int scriptScoreBound() {
     worst[sideOfCode(p)] += lo;
   }
   return std::max(best[RED] - worst[BLACK], best[BLACK] - worst[RED]);
+}
+
+bool loadEvaluationScript(const char* path) {
+  std::memset(pieceSquareByIndex, 0, sizeof pieceSquareByIndex);
+  const ScriptReadStatus read = readEvaluationScript(path);
+  if (read.piecesRead) {
+    deriveScoreTables();
+    checkMirrorSymmetry();
+  }
+  buildMoveDelta();
+  bool ok = read.opened && read.endMarkRight;
+  if (ok && scriptScoreBound() > SCRIPT_SCORE_LIMIT) {
+    std::fprintf(stderr, "%s: its values allow a score of %d, more than %d\n", path,
+                 scriptScoreBound(), SCRIPT_SCORE_LIMIT);
+    ok = false;
+  }
+  return ok;
 }

@@ -1,0 +1,97 @@
+#include "frontend/report.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+
+#include "frontend/movetext.h"
+#include "frontend/output.h"
+#include "frontend/words.h"
+#include "platform/platform.h"
+
+ProtocolReporter protocolReporter;
+
+namespace {
+
+constexpr const char* BROKEN_LINE_CAPTION = "测试PV记录的对话框";
+constexpr const char* BROKEN_LINE_TEXT =
+    "The engine found a move it cannot play in its best line. Please save the "
+    "game record and send it to the Tolvane developers.";
+
+// Room for the text of a full variation with its root-index note.
+constexpr size_t PV_TEXT_SIZE = MAX_PLY * 5 + 16;
+
+}  // namespace
+
+void ProtocolReporter::bookMove(Move m, int score) {
+  char text[5];
+  moveToText(m, text);
+  sendLine("info depth 0 score %d pv %s", score, text);
+}
+
+void ProtocolReporter::bestLine(const PvRecord& pv, int depth, int score) {
+  char moves[PV_TEXT_SIZE];
+  size_t length = 0;
+  for (int i = 0; i < pv.count; ++i) {
+    moves[length++] = ' ';
+    moveToText(pv.moves[i], moves + length);
+    length += 4;
+  }
+  moves[length] = '\0';
+  sendLine("info depth %d score %d pv%s", depth, score, moves);
+}
+
+void ProtocolReporter::iterationDone(int depth, int64_t ms, uint64_t nodes) {
+  sendLine("info depth %d", depth);
+  sendLine("info time=%" PRId64 "ms nodes=%" PRIu64, ms, nodes);
+}
+
+void ProtocolReporter::searchDone(int64_t ms, uint64_t nodes) {
+  const double nps = ms > 0 ? static_cast<double>(nodes) / ms : 0.0;
+  sendLine("info time=%" PRId64 "ms nodes=%" PRIu64 " nps=%.3fk", ms, nodes, nps);
+}
+
+// "m1(rootIndex) m2 m3 " on stderr.
+void ProtocolReporter::debugLine(const PvRecord& pv, int depth, int score) {
+  char text[PV_TEXT_SIZE];
+  size_t length = 0;
+  text[0] = '\0';
+  for (int i = 0; i < pv.count; ++i) {
+    moveToText(pv.moves[i], text + length);
+    length += 4;
+    if (i == 0)
+      length += static_cast<size_t>(
+          std::snprintf(text + length, PV_TEXT_SIZE - length, "(%d) ", pv.rootIndex));
+    else
+      text[length++] = ' ';
+    text[length] = '\0';
+  }
+  std::fprintf(stderr, "%d v=%d %s\n", depth, score, text);
+}
+
+void ProtocolReporter::brokenLine(const PvRecord& line, int broken) {
+  askYesNo(BROKEN_LINE_TEXT, BROKEN_LINE_CAPTION);
+  std::string moves;
+  for (int i = 0; i <= broken; ++i) {
+    char text[5];
+    moveToText(line.moves[i], text);
+    moves += text;
+    moves += ' ';
+  }
+  askYesNo(moves.c_str(), "");
+}
+
+// "stop" and "quit" end the search (lines behind them are left to the
+// command loop).
+PollAnswer ProtocolReporter::pollInput() {
+  while (const char* line = readLine()) {
+    const char* start = skipBlanks(line);
+    const char* end = wordEnd(start);
+    if (wordIs(start, end, "stop")) return PollAnswer::Stop;
+    if (wordIs(start, end, "quit")) return PollAnswer::Quit;
+    if (wordIs(start, end, "isready")) sendLine("readyok");
+  }
+  // Nobody is left to wait for the answer: finish and shut down.
+  if (inputClosed()) return PollAnswer::Quit;
+  return PollAnswer::Continue;
+}

@@ -1,0 +1,32 @@
+// What a running search tells the world, and how it hears that it must stop.
+// The front end supplies a reporter that speaks the protocol; the bench and
+// tests supply their own. Every call has a silent default.
+#pragma once
+
+#include <cstdint>
+
+#include "types.h"
+
+// What the lines read during a search ask for.
+enum class PollAnswer { Continue, Stop, Quit };
+
+struct SearchReporter {
+  virtual ~SearchReporter() = default;
+  // A move the opening book offers at the root, with its book score.
+  virtual void bookMove(Move, int /*score*/) {}
+  // A best line: the root's line of the given iteration, with its score.
+  virtual void bestLine(const PvRecord&, int /*depth*/, int /*score*/) {}
+  // An iteration is done; time and nodes count from the start of the go.
+  virtual void iterationDone(int /*depth*/, int64_t /*ms*/, uint64_t /*nodes*/) {}
+  // The search is over (it answers next).
+  virtual void searchDone(int64_t /*ms*/, uint64_t /*nodes*/) {}
+  // The best line after an iteration, for the debug console.
+  virtual void debugLine(const PvRecord&, int /*depth*/, int /*score*/) {}
+  // The best line holds a move that cannot be played: moves 0..broken.
+  virtual void brokenLine(const PvRecord&, int /*broken*/) {}
+  // Reads what arrived while thinking; called every few thousand nodes.
+  virtual PollAnswer pollInput() { return PollAnswer::Continue; }
+};
+
+// The reporter of every search; a silent one until another is set.
+extern SearchReporter* searchReporter;
