@@ -147,6 +147,17 @@ std::vector<Move> legalMoves(Board& b) {
   return out;
 }
 
+bool isLegal(Board& b, const std::string& text) {
+  for (Move m : legalMoves(b))
+    if (moveText(m) == text) return true;
+  return false;
+}
+bool play(Board& b, const std::string& text) {
+  for (Move m : legalMoves(b))
+    if (moveText(m) == text) return !b.makeMove(m);
+  return false;
+}
+
 bool reaches(const Board& b, Move m) {
   const int c = b.squares[m.from], t = onBoard(m.to) ? b.squares[m.to] : OFF_BOARD;
   return onBoard(m.from) && c < 32 && t != OFF_BOARD && (t == EMPTY || t >> 4 != c >> 4) &&

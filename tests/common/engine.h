@@ -35,6 +35,8 @@ std::string fileMirror(const std::string& fen);
 std::string moveText(Move m);  // "h2e2", ranks counted from red's back rank
 std::string movesText(const std::vector<Move>& moves);
 std::vector<Move> legalMoves(Board& b);
+bool isLegal(Board& b, const std::string& text);  // a legal move of the position
+bool play(Board& b, const std::string& text);     // made when legal; false otherwise
 std::vector<Move> ruleMoves(const Board& b);  // from the piece rules and the walk alone
 
 // The walk. attacked: a piece of `side` attacks `sq` (a king its palace

@@ -50,7 +50,7 @@ TEST(Game, SelfPlayOnMillisecondClocks) {
       EXPECT_LE(std::abs(std::stoi(l.substr(score + 7))), MATE) << l;
       std::istringstream words(l.substr(pv + 4));
       int made = 0, total = 0;
-      for (std::string m; words >> m; ++total) made += made == total && playLegal(*board, m);
+      for (std::string m; words >> m; ++total) made += made == total && kit::play(*board, m);
       EXPECT_EQ(made, total) << "ply " << ply << " after" << moves << ": " << l;
       while (made-- > 0) board->unmakeMove();
     }
@@ -59,7 +59,7 @@ TEST(Game, SelfPlayOnMillisecondClocks) {
       break;
     }
     const std::string move = moveOf(reply);
-    ASSERT_TRUE(playLegal(*board, move)) << "ply " << ply << " after" << moves << ": " << reply;
+    ASSERT_TRUE(kit::play(*board, move)) << "ply " << ply << " after" << moves << ": " << reply;
     moves += " " + move;
     mine += INCREMENT_MS - used;
   }

@@ -41,21 +41,14 @@ inline std::string moveOf(const std::string& reply) {
   return first == "bestmove" ? move : "";
 }
 
-// Plays a move given as text when the generator has it; false otherwise.
-inline bool playLegal(Board& b, const std::string& text) {
-  for (Move m : kit::legalMoves(b))
-    if (kit::moveText(m) == text) return !b.makeMove(m);
-  return false;
-}
-
 // The reply's move is legal after the FEN and the moves.
 inline ::testing::AssertionResult legalAfter(const std::string& fen, const std::string& moves,
                                              const std::string& reply) {
   auto b = kit::boardFromFen(fen);
   std::istringstream played(moves);
   for (std::string m; played >> m;)
-    if (!playLegal(*b, m)) return ::testing::AssertionFailure() << "cannot replay " << m;
-  if (!playLegal(*b, moveOf(reply))) return ::testing::AssertionFailure() << "illegal reply: " << reply;
+    if (!kit::play(*b, m)) return ::testing::AssertionFailure() << "cannot replay " << m;
+  if (!kit::play(*b, moveOf(reply))) return ::testing::AssertionFailure() << "illegal reply: " << reply;
   return ::testing::AssertionSuccess();
 }
 

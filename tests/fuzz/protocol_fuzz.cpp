@@ -1,10 +1,7 @@
-// libFuzzer target for the command loop: each input is a stream of command
-// lines served one by one on an engine set up as at start-up. A go (or
-// ponder) line is read by the go parser, then served as a shallow
-// "go depth N", sometimes with a "stop" already waiting on the input; options
-// that would grow the table or read files named by the input are only parsed.
-// Replies are captured, never printed. `make fuzz` builds it (clang,
-// -DTOLVANE_FUZZ=ON) and runs it beside the data files.
+// libFuzzer target for the command loop (`make fuzz`): each input is command
+// lines served on an engine set up as at start-up. A go line is parsed, then
+// served as a shallow "go depth N", now and then with a "stop" waiting;
+// options that would grow the table or read named files are only parsed.
 #include <unistd.h>
 
 #include <cstdint>

@@ -68,8 +68,7 @@ class Search : public ::testing::Test {
     return shown.lines;
   }
   bool rootMoveLegal() {
-    const std::string legal = " " + kit::movesText(kit::legalMoves(*board)) + " ";
-    return rootPv.count >= 1 && legal.find(" " + kit::moveText(rootPv.moves[0]) + " ") != std::string::npos;
+    return rootPv.count >= 1 && kit::isLegal(*board, kit::moveText(rootPv.moves[0]));
   }
   static int stored(int depth, Move* m, int* score = nullptr) {  // the probe code
     int code = 0, s = probeHash(*board, depth, -MATE, MATE, m, &code, true);
