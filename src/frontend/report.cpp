@@ -23,10 +23,10 @@ constexpr size_t PV_TEXT_SIZE = MAX_PLY * 5 + 16;
 
 }  // namespace
 
-void ProtocolReporter::bookMove(Move m, int score) {
+void ProtocolReporter::bookMove(Move m) {
   char text[5];
   moveToText(m, text);
-  sendLine("info depth 0 score %d pv %s", score, text);
+  sendLine("info depth 0 score %d pv %s", m.score, text);
 }
 
 void ProtocolReporter::bestLine(const PvRecord& pv, int depth, int score) {

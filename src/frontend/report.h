@@ -7,7 +7,7 @@
 // "info" lines on stdout; "stop", "quit" and the end of input end the
 // search, "isready" is answered at once, other lines are dropped.
 struct ProtocolReporter : SearchReporter {
-  void bookMove(Move m, int score) override;
+  void bookMove(Move m) override;
   void bestLine(const PvRecord& pv, int depth, int score) override;
   void iterationDone(int depth, int64_t ms, uint64_t nodes) override;
   void searchDone(int64_t ms, uint64_t nodes) override;

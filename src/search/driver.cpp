@@ -84,8 +84,7 @@ bool playFromBook(Board& board) {
   if (!found) return false;
   copyPv(&rootPv, board.pvLines[0]);
   rootScore = 0;
-  for (int i = 0; i < record.moveCount; ++i)
-    searchReporter->bookMove(record.moves[i], record.moves[i].score);
+  for (int i = 0; i < record.moveCount; ++i) searchReporter->bookMove(record.moves[i]);
   return true;
 }
 

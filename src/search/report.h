@@ -12,8 +12,8 @@ enum class PollAnswer { Continue, Stop, Quit };
 
 struct SearchReporter {
   virtual ~SearchReporter() = default;
-  // A move the opening book offers at the root, with its book score.
-  virtual void bookMove(Move, int /*score*/) {}
+  // A move the opening book offers at the root; its score is the book's.
+  virtual void bookMove(Move) {}
   // A best line: the root's line of the given iteration, with its score.
   virtual void bestLine(const PvRecord&, int /*depth*/, int /*score*/) {}
   // An iteration is done; time and nodes count from the start of the go.

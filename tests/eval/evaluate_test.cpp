@@ -51,8 +51,9 @@ TEST_F(EvaluateTest, AttackTestAgreesWithTheWalk) {
 
 // Swapping colours (ranks reversed, the other side to move) or reversing the
 // files changes no score: every rule is written for both sides alike and the
-// shipped grids are symmetric. Every score stays far from the mate range,
-// and a lazy exit never returns a score inside the window.
+// shipped grids are symmetric. Line threats count for the side that has
+// them. Every score stays far from the mate range, and a lazy exit never
+// returns a score inside the window.
 TEST_F(EvaluateTest, MirrorImagesScoreTheSameAndScoresStayBounded) {
   std::mt19937 rng(7);
   int threatened = 0, lines = 0;
@@ -69,6 +70,10 @@ TEST_F(EvaluateTest, MirrorImagesScoreTheSameAndScoresStayBounded) {
     ASSERT_TRUE(kb[BLACK] == kc[RED] && kb[RED] == kc[BLACK]) << fen;
     const int redLines = lineThreats(*b, RED), blackLines = lineThreats(*b, BLACK);
     ASSERT_TRUE(redLines == lineThreats(*c, BLACK) && redLines >= 0 && blackLines >= 0) << fen;
+    searchOptions.knowledgeLevel = 1;  // without line threats: the difference goes the threats' way
+    const int withoutLines = evalWide(*b, &tc), own = (redLines - blackLines) * (b->sideToMove == RED ? 1 : -1);
+    searchOptions.knowledgeLevel = 2;
+    ASSERT_TRUE((full > withoutLines) == (own > 0) && (full < withoutLines) == (own < 0)) << fen;
     ASSERT_LE(std::abs(full), EVAL_SCORE_LIMIT) << fen;
     for (int k = 0; k < 4; ++k) {
       const int alpha = int(rng() % (2 * NO_SCORE)) - NO_SCORE, beta = alpha + 1 + int(rng() % 2000);
