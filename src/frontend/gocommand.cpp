@@ -23,10 +23,12 @@ bool goClockInMilliseconds = false;
 
 GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth,
                          bool milliseconds) {
-  GoRequest r{false, 0, false, 0, GO_MAX_DEPTH, -1};
+  const bool ponder = findWord(line, "ponder") != nullptr;
+  GoRequest r{false, 0, false, 0, GO_MAX_DEPTH, -1, ponder ? GoMode::Ponder : GoMode::Normal};
   if (findWord(line, "infinite") != nullptr) {
     r.setsTimeLimit = true;
     r.timeLimitMs = GO_INFINITE_MS;
+    if (!ponder) r.mode = GoMode::Infinite;
     return r;
   }
   if (const char* t = findWord(line, "time")) {

@@ -1,6 +1,7 @@
 // The "go" command: its limits, and the "bestmove" reply.
 #pragma once
 
+#include "search/searchstate.h"
 #include "types.h"
 
 struct SearchOptions;
@@ -30,6 +31,7 @@ struct GoRequest {
   int maxDepth;
   int depth;           // iteration depth handed to the search
   int64_t clockMs;     // our clock ("time"), -1 when the line gives none
+  GoMode mode;         // "infinite" analyses, "ponder" thinks in the opponent's time
 };
 
 // "setoption usemillisec true": the clock numbers of go lines ("time",
@@ -39,7 +41,9 @@ extern bool goClockInMilliseconds;
 
 // Reads the words of a go (or ponder) line. movesDivisor comes from the
 // time manager, timedDepth from the search options (0: no depth limit).
-// "time" alone is sudden death and budgets like "movestogo".
+// "time" alone is sudden death and budgets like "movestogo". The word
+// "ponder" anywhere makes a ponder search, whose limits serve after
+// "ponderhit".
 GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth,
                          bool milliseconds = false);
 // A line without "depth" puts the maximum depth back to STARTUP_MAX_DEPTH.

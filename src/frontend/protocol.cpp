@@ -1,6 +1,7 @@
 #include "frontend/protocol.h"
 
 #include <cstring>
+#include <string>
 
 #include "board/board.h"
 #include "config/searchoptions.h"
@@ -12,7 +13,6 @@
 #include "frontend/setoption.h"
 #include "frontend/words.h"
 #include "platform/platform.h"
-#include "search/poll.h"
 #include "search/search.h"
 #include "search/searchstate.h"
 
@@ -33,7 +33,7 @@ void serveGo(EngineSession& session, const char* line) {
                      goClockInMilliseconds);
   applyGoRequest(request, &searchOptions);
   searchReporter = &protocolReporter;
-  searchGo(*session.board, request.depth, request.clockMs);
+  searchGo(*session.board, request.depth, request.clockMs, request.mode);
   sendBestMove(rootPv);
 }
 
@@ -52,8 +52,6 @@ CommandResult serveCommand(EngineSession& session, const char* line) {
     session.positionValid = servePosition(*session.board, line, session.positionValid);
   } else if (wordIs(start, end, "go") || wordIs(start, end, "ponder")) {
     serveGo(session, line);
-    // "quit" or the end of input came while the engine was thinking.
-    if (quitRequested) return CommandResult::Quit;
   } else if (wordIs(start, end, "setoption")) {
     serveSetOption(line);
   } else if (wordIs(start, end, "banmoves")) {
@@ -66,7 +64,12 @@ CommandResult serveCommand(EngineSession& session, const char* line) {
 }
 
 void runCommandLoop(EngineSession& session) {
-  for (;;) {
+  for (std::string kept;;) {
+    // Lines that came while the engine thought are served first, in order.
+    if (protocolReporter.takeKeptLine(&kept)) {
+      if (serveCommand(session, kept.c_str()) == CommandResult::Quit) return;
+      continue;
+    }
     const char* line = readLine();
     if (line == nullptr) {
       if (inputClosed()) return;

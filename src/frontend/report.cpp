@@ -21,6 +21,18 @@ constexpr const char* BROKEN_LINE_TEXT =
 // Room for the text of a full variation with its root-index note.
 constexpr size_t PV_TEXT_SIZE = MAX_PLY * 5 + 16;
 
+// " m1 m2 m3" into out (PV_TEXT_SIZE characters).
+const char* pvText(const PvRecord& pv, char* out) {
+  size_t length = 0;
+  for (int i = 0; i < pv.count; ++i) {
+    out[length++] = ' ';
+    moveToText(pv.moves[i], out + length);
+    length += 4;
+  }
+  out[length] = '\0';
+  return out;
+}
+
 }  // namespace
 
 void ProtocolReporter::bookMove(Move m) {
@@ -31,17 +43,16 @@ void ProtocolReporter::bookMove(Move m) {
 
 void ProtocolReporter::bestLine(const PvRecord& pv, int depth, int score) {
   char moves[PV_TEXT_SIZE];
-  size_t length = 0;
-  for (int i = 0; i < pv.count; ++i) {
-    moves[length++] = ' ';
-    moveToText(pv.moves[i], moves + length);
-    length += 4;
-  }
-  moves[length] = '\0';
-  sendLine("info depth %d score %d pv%s", depth, score, moves);
+  sendLine("info depth %d score %d pv%s", depth, score, pvText(pv, moves));
 }
 
-void ProtocolReporter::iterationDone(int depth, int64_t ms, uint64_t nodes) {
+// The line front ends show, then the two that scripts read.
+void ProtocolReporter::iterationDone(const PvRecord& pv, int depth, int score, int64_t ms,
+                                     uint64_t nodes) {
+  char moves[PV_TEXT_SIZE];
+  const uint64_t nps = ms > 0 ? nodes * 1000 / static_cast<uint64_t>(ms) : 0;
+  sendLine("info depth %d score %d time %" PRId64 " nodes %" PRIu64 " nps %" PRIu64 " pv%s", depth,
+           score, ms, nodes, nps, pvText(pv, moves));
   sendLine("info depth %d", depth);
   sendLine("info time=%" PRId64 "ms nodes=%" PRIu64, ms, nodes);
 }
@@ -81,17 +92,35 @@ void ProtocolReporter::brokenLine(const PvRecord& line, int broken) {
   askYesNo(moves.c_str(), "");
 }
 
-// "stop" and "quit" end the search (lines behind them are left to the
-// command loop).
 PollAnswer ProtocolReporter::pollInput() {
+  if (quitting_) return PollAnswer::Stop;
   while (const char* line = readLine()) {
     const char* start = skipBlanks(line);
     const char* end = wordEnd(start);
+    if (start == end) continue;
     if (wordIs(start, end, "stop")) return PollAnswer::Stop;
-    if (wordIs(start, end, "quit")) return PollAnswer::Quit;
-    if (wordIs(start, end, "isready")) sendLine("readyok");
+    if (wordIs(start, end, "ponderhit")) return PollAnswer::PonderHit;
+    if (wordIs(start, end, "isready")) {
+      sendLine("readyok");
+      continue;
+    }
+    kept_.emplace_back(line);
+    if (wordIs(start, end, "quit")) {
+      quitting_ = true;
+      return PollAnswer::Stop;
+    }
   }
-  // Nobody is left to wait for the answer: finish and shut down.
-  if (inputClosed()) return PollAnswer::Quit;
+  // Nobody is left to wait for the answer: finish, and the kept lines.
+  if (inputClosed()) {
+    quitting_ = true;
+    return PollAnswer::Stop;
+  }
   return PollAnswer::Continue;
+}
+
+bool ProtocolReporter::takeKeptLine(std::string* line) {
+  if (kept_.empty()) return false;
+  *line = std::move(kept_.front());
+  kept_.pop_front();
+  return true;
 }

@@ -2,18 +2,33 @@
 // the lines that arrive while the engine thinks.
 #pragma once
 
+#include <deque>
+#include <string>
+
 #include "search/report.h"
 
-// "info" lines on stdout; "stop", "quit" and the end of input end the
-// search, "isready" is answered at once, other lines are dropped.
+// "info" lines on stdout. While the engine thinks, "isready" is answered at
+// once, "stop" ends the search, "ponderhit" ends the pondering; every other
+// line is kept, in order, for the command loop. "quit" and the end of input
+// end this search and every search of the kept lines after its first
+// iteration ("quit" itself is kept: the engine shuts down when it comes to
+// it).
 struct ProtocolReporter : SearchReporter {
   void bookMove(Move m) override;
   void bestLine(const PvRecord& pv, int depth, int score) override;
-  void iterationDone(int depth, int64_t ms, uint64_t nodes) override;
+  void iterationDone(const PvRecord& pv, int depth, int score, int64_t ms,
+                     uint64_t nodes) override;
   void searchDone(int64_t ms, uint64_t nodes) override;
   void debugLine(const PvRecord& pv, int depth, int score) override;
   void brokenLine(const PvRecord& line, int broken) override;
   PollAnswer pollInput() override;
+
+  // The oldest kept line, if any.
+  bool takeKeptLine(std::string* line);
+
+ private:
+  std::deque<std::string> kept_;
+  bool quitting_ = false;
 };
 
 extern ProtocolReporter protocolReporter;

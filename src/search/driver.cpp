@@ -25,6 +25,7 @@
 namespace {
 
 int64_t searchStartMs = 0;
+int64_t goClockMs = -1;  // the clock of the go line, kept for "ponderhit"
 
 void limitRepetitionWindow(Board& board) {
   PlyRecord* window = board.currentPly - ROOT_REPETITION_WINDOW;
@@ -39,11 +40,10 @@ void resetTimeManager() {
   tm.scoreDropped = tm.extendTime = tm.failHighSeen = tm.easyMove = tm.stopNow = 0;
 }
 
-// Soft and hard deadlines from the option record's time limit; with a clock
-// given, the hard deadline leaves a safety margin of it untouched.
-void setDeadlines(int64_t clockMs) {
-  const int64_t start = engineClockMs();
-  searchStartMs = start;
+// Soft and hard deadlines from the option record's time limit, counted from
+// start; with a clock given, the hard deadline leaves a safety margin of it
+// untouched.
+void setDeadlines(int64_t start, int64_t clockMs) {
   timeManager.startMs = start;
   searchOptions.startTimeMs = static_cast<int32_t>(start);
   const int32_t limit = std::max(searchOptions.timeLimitMs, 0);
@@ -107,7 +107,7 @@ void reportIteration(Board& board, int depth, int v) {
   if (depth <= searchOptions.printMinDepth && std::abs(v) < MATE_BOUND) return;
   if (depth <= searchOptions.printMinDepth && v <= -MATE_BOUND)
     searchReporter->bestLine(board.pvLines[0], depth, rootScore);
-  searchReporter->iterationDone(depth, elapsedMs(), totalNodes());
+  searchReporter->iterationDone(rootPv, depth, v, elapsedMs(), totalNodes());
 }
 
 void deepen(Board& board, int maxDepth) {
@@ -121,12 +121,12 @@ void deepen(Board& board, int maxDepth) {
     if (stopped) return;
     rootScore = v;
     noteIterationDone(root, depth, v);
-    if (depth > 1 && searchOptions.bookSwitch[rootSide] == 1 &&
-        depth > searchOptions.maxDepth &&
+    if (depth > 1 && clockWatched() &&
         timeManager.shouldStopAfterIteration(engineClockMs(), softDeadlineMs))
       return;
     checkAndStorePv(board, 0);
     reportIteration(board, depth, v);
+    if (stopHeard) return;  // a stop that came during the first iteration
     // A mate either way: deeper iterations cannot change the move.
     if (std::abs(v) >= MATE_BOUND) return;
     if (searchOptions.debugConsole) searchReporter->debugLine(board.pvLines[0], depth, rootScore);
@@ -153,10 +153,10 @@ void computeGamePhase(const Board& board) {
   gamePhase = sum > evalScript.triple9[0] ? 0 : sum > evalScript.triple9[1] ? 1 : 2;
 }
 
-int searchGo(Board& board, int maxDepth, int64_t clockMs) {
-  stopRequested = 0;
-  quitRequested = false;
-  resetPolling();
+namespace {
+
+// The search of a go, its result in rootPv and rootScore.
+void think(Board& board, int maxDepth) {
   allowPvReport();
   rootPv.count = 0;
   rootPv.rootIndex = 0;
@@ -166,33 +166,24 @@ int searchGo(Board& board, int maxDepth, int64_t clockMs) {
   if (hasNoLegalMove(board, board.sideToMove)) {
     // Nothing to play: rootPv stays empty and the answer is "nobestmove".
     rootScore = -MATE;
-    stopRequested = 1;
-    return rootScore;
+    return;
   }
-  if (maxDepth < 1) {
-    // "go depth 0": no move is chosen and the answer is "nobestmove".
-    stopRequested = 1;
-    return rootScore;
-  }
+  // "go depth 0": no move is chosen and the answer is "nobestmove".
+  if (maxDepth < 1) return;
   historyClear();
   for (int ply = 0; ply < MAX_PLY; ++ply) pickerAt(ply)->clearKillers();
   computeGamePhase(board);
   resetTimeManager();
-  setDeadlines(clockMs);
+  setDeadlines(searchStartMs, goClockMs);
   board.pvLines[0].count = 0;
-  if (playFromBook(board)) {
-    stopRequested = 1;
-    return rootScore;
-  }
+  // Analysis wants a search, never a book move.
+  if (goMode != GoMode::Infinite && playFromBook(board)) return;
 
   MovePicker& root = *pickerAt(0);
   rootMoveCount = root.generateRootMoves();
   if (bannedMoveCount > 0) rootMoveCount = leaveOutBannedMoves(root, rootMoveCount);
-  if (rootMoveCount == 0) {
-    // Every legal move is banned: "nobestmove".
-    stopRequested = 1;
-    return rootScore;
-  }
+  // Every legal move is banned: "nobestmove".
+  if (rootMoveCount == 0) return;
   orderRootMoves(root, rootMoveCount, NULL_MOVE);
   // Whatever stops the search, there is a legal move to play.
   singleMoveLine(&rootPv, root.moves[0]);
@@ -209,6 +200,31 @@ int searchGo(Board& board, int maxDepth, int64_t clockMs) {
 
   searchReporter->searchDone(elapsedMs(), totalNodes());
   nextGeneration();
+}
+
+}  // namespace
+
+int searchGo(Board& board, int maxDepth, int64_t clockMs, GoMode mode) {
+  stopRequested = 0;
+  goMode = mode;
+  goClockMs = clockMs;
+  searchStartMs = engineClockMs();
+  resetPolling();
+  think(board, maxDepth);
+  // Analysis and pondering answer only when the front end asks: "stop",
+  // or "ponderhit" once the search is over.
+  while (goMode != GoMode::Normal && !stopHeard) {
+    sleepMs(WAIT_POLL_MS);
+    hear(searchReporter->pollInput());
+  }
   stopRequested = 1;
   return rootScore;
+}
+
+void ponderHit() {
+  goMode = GoMode::Normal;
+  const int64_t now = engineClockMs();
+  setDeadlines(now, goClockMs);
+  // The time spent pondering already covers the budget: answer now.
+  if (now - searchStartMs >= searchOptions.timeLimitMs) stopHeard = true;
 }

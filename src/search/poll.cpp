@@ -4,9 +4,9 @@
 #include "config/timemanager.h"
 #include "eval/evaluate.h"
 #include "platform/platform.h"
-#include "search/report.h"
+#include "search/search.h"
 
-bool quitRequested = false;
+bool stopHeard = false;
 
 namespace {
 
@@ -16,18 +16,28 @@ SearchReporter silentReporter;
 // are searched, and one look per count is enough.
 uint64_t lastPollCount = ~uint64_t{0};
 
-// The clock is only watched in a search that may be stopped by it: the
-// book switch of the side to move is on and the iteration is deeper than a
-// "go depth" asked for.
-bool clockWatched() {
-  return searchOptions.bookSwitch[rootSide] == 1 && iterationDepth > searchOptions.maxDepth;
-}
-
 }  // namespace
 
 SearchReporter* searchReporter = &silentReporter;
 
-void resetPolling() { lastPollCount = ~uint64_t{0}; }
+// Only a normal go with the book switch of the side to move on, deeper than
+// a "go depth" asked for.
+bool clockWatched() {
+  return goMode == GoMode::Normal && searchOptions.bookSwitch[rootSide] == 1 &&
+         iterationDepth > searchOptions.maxDepth;
+}
+
+void resetPolling() {
+  lastPollCount = ~uint64_t{0};
+  stopHeard = false;
+}
+
+void hear(PollAnswer answer) {
+  if (answer == PollAnswer::PonderHit && goMode == GoMode::Ponder) ponderHit();
+  if (answer == PollAnswer::Stop) stopHeard = true;
+  // Iteration 1 always completes; the driver stops after it.
+  if (stopHeard && iterationDepth > 1) stopRequested = 1;
+}
 
 void pollNow() {
   if (nodeCount == lastPollCount) return;
@@ -38,15 +48,5 @@ void pollNow() {
     stopRequested = 1;
     return;
   }
-  switch (searchReporter->pollInput()) {
-    case PollAnswer::Quit:
-      quitRequested = true;
-      stopRequested = 1;
-      break;
-    case PollAnswer::Stop:
-      stopRequested = 1;
-      break;
-    case PollAnswer::Continue:
-      break;
-  }
+  hear(searchReporter->pollInput());
 }

@@ -3,16 +3,21 @@
 // the input lines that arrive while the engine thinks.
 #pragma once
 
+#include "search/report.h"
 #include "search/searchstate.h"
 #include "search/tuning.h"
 
-// "quit" (or the end of input) seen while searching: the command loop
-// shuts down once the search has answered.
-extern bool quitRequested;
+// "stop" heard: the search ends as soon as it may, once its first iteration
+// is complete, so that every answer comes from a searched move list.
+extern bool stopHeard;
 
 // Forget earlier polls; the driver calls it when a search starts.
 void resetPolling();
 void pollNow();
+// Acts on what the input asked for (the polls and the driver's wait).
+void hear(PollAnswer answer);
+// The time manager may end the search: a timed go, past its depth limit.
+bool clockWatched();
 
 // The poll and stop test at the head of every interior node: true when the
 // node must unwind at once.

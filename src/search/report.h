@@ -8,7 +8,7 @@
 #include "types.h"
 
 // What the lines read during a search ask for.
-enum class PollAnswer { Continue, Stop, Quit };
+enum class PollAnswer { Continue, Stop, PonderHit };
 
 struct SearchReporter {
   virtual ~SearchReporter() = default;
@@ -16,8 +16,10 @@ struct SearchReporter {
   virtual void bookMove(Move) {}
   // A best line: the root's line of the given iteration, with its score.
   virtual void bestLine(const PvRecord&, int /*depth*/, int /*score*/) {}
-  // An iteration is done; time and nodes count from the start of the go.
-  virtual void iterationDone(int /*depth*/, int64_t /*ms*/, uint64_t /*nodes*/) {}
+  // An iteration is done with this line and score; time and nodes count
+  // from the start of the go.
+  virtual void iterationDone(const PvRecord&, int /*depth*/, int /*score*/, int64_t /*ms*/,
+                             uint64_t /*nodes*/) {}
   // The search is over (it answers next).
   virtual void searchDone(int64_t /*ms*/, uint64_t /*nodes*/) {}
   // The best line after an iteration, for the debug console.

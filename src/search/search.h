@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "search/searchstate.h"
 #include "types.h"
 
 struct Board;
@@ -11,9 +12,14 @@ struct MovePicker;
 
 // Runs a whole "go": iterative deepening up to maxDepth under the limits in
 // searchOptions. clockMs is the time left on the engine's clock when the go
-// line gave one (-1 otherwise): no search runs past it. Leaves the result in
-// rootPv and rootScore; rootPv is empty only when there is no legal move.
-int searchGo(Board& board, int maxDepth, int64_t clockMs = -1);
+// line gave one (-1 otherwise): no search runs past it. Infinite and Ponder
+// searches return only once the reporter's input says so (see GoMode).
+// Leaves the result in rootPv and rootScore; rootPv is empty only when
+// there is no legal move.
+int searchGo(Board& board, int maxDepth, int64_t clockMs = -1, GoMode mode = GoMode::Normal);
+// "ponderhit": the search goes on as a normal one, its budget counted from
+// now, and ends at once when the pondering already took that long.
+void ponderHit();
 
 int searchRoot(Board& board, int depth, int alpha, int beta);
 int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeType);

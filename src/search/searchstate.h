@@ -13,3 +13,9 @@ extern uint64_t nodeCount;     // interior nodes of the current search
 extern uint64_t quiesceNodeCount;
 extern int64_t softDeadlineMs; // engine clock
 extern int64_t hardDeadlineMs;
+
+// How a go ends. Normal: when the search does. Infinite (analysis) and
+// Ponder: only when the front end says "stop"; "ponderhit" turns a Ponder
+// search into a Normal one on the clock of its go line.
+enum class GoMode : uint8_t { Normal, Infinite, Ponder };
+extern GoMode goMode;

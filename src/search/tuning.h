@@ -9,6 +9,9 @@
 // ---- polling: the clock and the input are looked at when the interior
 // node count has these low bits all zero
 constexpr uint64_t POLL_NODE_MASK = 8191;
+// An analysis or ponder search that has ended waits for "stop" or
+// "ponderhit", reading the input this often.
+constexpr int WAIT_POLL_MS = 2;
 
 // ---- depth and ply bounds
 // alphaBeta hands over to the quiescence search from this ply on, whatever

@@ -1,26 +1,10 @@
 // Whole games and runs of the built engine: a game against itself on short
 // clocks, the clock capping a generous budget, and the bench's node count.
-#include <chrono>
 #include <cstdlib>
 
 #include "frontend/session.h"
 
 using namespace frontendtest;
-
-namespace {
-using Clock = std::chrono::steady_clock;
-// Answers may come this much after the clock runs out: the pipe, a loaded
-// machine, and the search's looks at the clock (every 8192 nodes) that come
-// slower under the sanitizers.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr long GRACE_MS = 400;
-#else
-constexpr long GRACE_MS = 150;
-#endif
-long msSince(Clock::time_point start) {
-  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
-}  // namespace
 
 // The engine plays both sides on clocks in milliseconds that the test keeps.
 // Its budget is a small share of the clock: every answer comes within the

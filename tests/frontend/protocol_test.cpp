@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iterator>
 #include <random>
+#include <regex>
 
 #include "frontend/session.h"
 
@@ -97,26 +98,74 @@ TEST(Protocol, BadLinesAreIgnoredOrRefusedAndTheSessionGoesOn) {
   EXPECT_EQ(seen, expected);
 }
 
-TEST(Protocol, IsreadyStopAndQuitDuringASearch) {
+// Analysis answers only after "stop", and with a searched move: not from the
+// book at the start, not at once on a mate found. "isready" is answered
+// while it thinks, "quit" ends it with an answer and then "bye".
+TEST(Protocol, AnalysisWaitsForStopAndIsreadyIsAnsweredMeanwhile) {
   kit::Engine engine;
   ASSERT_TRUE(engine.handshake());
   engine.send("setoption hashsize 17");  // a resized table
-  engine.send(std::string("position fen ") + MIDGAME_FEN + "\ngo infinite");
-  ASSERT_TRUE(kit::startsWith(engine.waitFor("info depth 5"), "info depth 5"));
-  engine.send("isready");
-  EXPECT_EQ(engine.waitFor("readyok", 5000), "readyok");
-  EXPECT_EQ(std::count_if(engine.lines.begin(), engine.lines.end(), isFinal), 0);  // still thinking
-  engine.send("stop");
-  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 5000)));
+  const auto stopped = [&](const std::string& fen, long waitMs) {
+    engine.send("position fen " + fen + "\ngo infinite");
+    EXPECT_EQ(engine.waitUntil(isFinal, waitMs), "<timeout>") << fen;
+    engine.send("isready");
+    EXPECT_EQ(engine.waitFor("readyok", 5000), "readyok");
+    const auto sent = Clock::now();
+    engine.send("stop");
+    const std::string reply = engine.waitUntil(isFinal, 5000);
+    EXPECT_LT(msSince(sent), STOP_MS) << reply;
+    EXPECT_TRUE(legalAfter(fen, "", reply));
+    return moveOf(reply);
+  };
+  stopped(START_FEN, 2000);
+  EXPECT_EQ(std::count_if(engine.lines.begin(), engine.lines.end(),
+                          [](const std::string& l) { return kit::startsWith(l, "info depth 0 "); }), 0);
+  EXPECT_EQ(stopped(MATE_IN_ONE_FEN, 500), "e1d1");
   engine.send("stop");  // no search: nothing to say
-  engine.send("go infinite");
+  engine.send(std::string("position fen ") + MIDGAME_FEN + "\ngo infinite");
   ASSERT_TRUE(kit::startsWith(engine.waitFor("info depth 3"), "info depth 3"));
   engine.send("quit");
   EXPECT_EQ(engine.waitExit(5000), 0);
   const Lines r = replies(engine);
-  ASSERT_EQ(r.size(), 4u);
-  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", r[2]));
-  EXPECT_EQ(r[3], "bye");
+  ASSERT_EQ(r.size(), 6u);
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", r[4]));
+  EXPECT_EQ(r[5], "bye");
+}
+
+// A ponder search answers only after "ponderhit" (then on the clock of its go
+// line, counted from there: 10 s budget about 312 ms, never beyond its hard
+// limit) or "stop" (at once).
+TEST(Protocol, PonderingWaitsForPonderhitOrStop) {
+  kit::Engine engine;
+  ASSERT_TRUE(engine.handshake());
+  engine.send(std::string("setoption usemillisec true\nposition fen ") + MIDGAME_FEN);
+  for (const char* end : {"ponderhit", "stop"}) {
+    engine.send("go ponder time 10000 increment 0");
+    EXPECT_EQ(engine.waitUntil(isFinal, 300), "<timeout>") << end;
+    const auto sent = Clock::now();
+    engine.send(end);
+    EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 5000)));
+    EXPECT_LT(msSince(sent), std::string(end) == "stop" ? STOP_MS : 1000 + GRACE_MS) << end;
+  }
+}
+
+// Lines that come while the engine thinks are served after its answer, in
+// order; "quit" among them still lets the search finish its first iteration.
+// Each iteration ends with the line front ends show.
+TEST(Protocol, LinesSentWhileThinkingAreServedAfterTheAnswer) {
+  kit::Engine engine;
+  ASSERT_TRUE(engine.handshake());
+  engine.send(std::string("position fen ") + MIDGAME_FEN + "\ngo depth 5\nposition fen " + TWO_MOVES_FEN +
+              "\ngo depth 3");
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal)));
+  EXPECT_TRUE(legalAfter(TWO_MOVES_FEN, "", engine.waitUntil(isFinal)));
+  engine.send(std::string("position fen ") + MATE_IN_ONE_FEN + "\ngo depth 7\nquit");
+  EXPECT_EQ(moveOf(engine.waitUntil(isFinal)), "e1d1");
+  EXPECT_EQ(engine.waitExit(), 0);
+  EXPECT_EQ(engine.lines.back(), "bye");
+  const std::regex shown(R"(info depth 5 score -?\d+ time \d+ nodes [1-9]\d* nps \d+ pv( [a-i]\d[a-i]\d)+)");
+  EXPECT_EQ(std::count_if(engine.lines.begin(), engine.lines.end(),
+                          [&](const std::string& l) { return std::regex_match(l, shown); }), 1);
 }
 
 TEST(Protocol, NobestmoveOnlyWhenNoMoveMayBeChosen) {

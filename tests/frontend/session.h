@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +20,21 @@ constexpr const char* MIDGAME_FEN = "2bakab2/9/2n1c1n2/p1p1p1p1p/9/9/P1P1P1P1P/2
 constexpr const char* TWO_MOVES_FEN = "3k5/9/9/9/9/9/9/9/9/4K4 w";
 // Black to move has no legal move.
 constexpr const char* MATED_FEN = "3k5/3R5/3R5/9/9/9/9/9/9/4K4 b";
+// Red mates with e1d1, which the move order alone does not find.
+constexpr const char* MATE_IN_ONE_FEN = "3k5/9/9/9/9/9/9/9/4R4/4K4 w";
+
+using Clock = std::chrono::steady_clock;
+inline long msSince(Clock::time_point start) {
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+// Answers may come this much after the clock runs out, and a "stop" is
+// answered within STOP_MS: the pipe, a loaded machine, and the search's looks
+// at the input (every 8192 nodes) that come slower under the sanitizers.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long GRACE_MS = 400, STOP_MS = 300;
+#else
+constexpr long GRACE_MS = 150, STOP_MS = 100;
+#endif
 
 inline bool isFinal(const std::string& line) {
   return kit::startsWith(line, "bestmove ") || line == "nobestmove";

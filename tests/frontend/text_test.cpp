@@ -31,10 +31,6 @@ TEST(MoveText, RoundTripsAndBadTexts) {
 }
 
 TEST(GoCommand, NumbersBudgetsAndDepths) {
-  EXPECT_EQ(parseBoundedInt("42abc", 1000), 42);
-  EXPECT_EQ(parseBoundedInt(" 5", 10), 0);
-  EXPECT_EQ(parseBoundedInt("-5", 10), 0);
-  EXPECT_EQ(parseBoundedInt("99999999999999999999999", 600000), 600000);  // no overflow
   struct Row { const char* line; bool ms; int limitMs, depth; int64_t clockMs; };
   const Row rows[] = {  // a moves divisor of 40 and a timed depth of 30
       {"go time 60 increment 2", false, 3500, 30, 60000},

@@ -1,6 +1,6 @@
 // The search in-process with the shipped evaluation script: the forced mates
 // of the fixture, the go driver's answers, false table matches, the best-line
-// check and the ply limits.
+// check, the ply limits and the bounds of the principal variations.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,16 +16,15 @@
 #include "config/timemanager.h"
 #include "eval/evaluate.h"
 #include "frontend/gocommand.h"
-#include "frontend/output.h"
 #include "frontend/position.h"
-#include "search/pvcheck.h"
 #include "movegen/picker.h"
 #include "search/hash/tt.h"
 #include "search/poll.h"
+#include "search/pvcheck.h"
+#include "search/report.h"
 #include "search/search.h"
 #include "search/searchstate.h"
 #include "search/tuning.h"
-#include "search/report.h"
 
 namespace {
 
@@ -198,6 +197,27 @@ TEST_F(Search, TheLineCheckStoresGoodLinesAndStopsAtABrokenOne) {
   EXPECT_EQ(board->height(), 0);
   EXPECT_EQ(shown.broken, std::vector<int>{0});
   EXPECT_EQ(stored(0, &m), 4);
+}
+
+// The principal-variation lines stay within their bounds whatever the
+// search feeds them.
+TEST(PrincipalVariation, LinesNeverOutgrowTheirPly) {
+  auto b = kit::boardFromFen("3ak4/9/9/9/p8/2rR5/9/2R1p4/9/3K5 w");
+  const Move m = moveFromTo(squareAt(3, 5), squareAt(3, 6));
+  for (PvRecord& line : b->pvLines) line.count = 0;
+  updatePv(*b, MAX_PLY - 1, m, 9);  // the deepest line has no child
+  EXPECT_EQ(b->pvLines[MAX_PLY - 1].count, 1);
+  for (int ply = MAX_PLY - 2; ply >= 0; --ply) updatePv(*b, ply, m, 7);
+  EXPECT_EQ(b->pvLines[0].count, MAX_PLY);
+  b->pvLines[51].count = 100000;  // a child line that claims too much is cut to what fits
+  updatePv(*b, 50, m, 3);
+  EXPECT_EQ(b->pvLines[50].count, MAX_PLY - 50);
+  PvRecord copy{};
+  for (int count : {-3, 1 << 20}) {
+    b->pvLines[0].count = count;
+    copyPv(&copy, b->pvLines[0]);
+    EXPECT_EQ(copy.count, count < 0 ? 0 : MAX_PLY);
+  }
 }
 
 }  // namespace
