@@ -15,7 +15,7 @@ namespace {
 constexpr int PERFT_DEPTH_READ_LIMIT = 1000;
 
 int usage() {
-  std::fprintf(stderr, "usage: tolvane | tolvane perft DEPTH [FEN] | tolvane bench\n");
+  std::fprintf(stderr, "usage: tolvane | tolvane perft DEPTH [FEN] | tolvane bench [OPTIONS.opt]\n");
   return 2;
 }
 
@@ -37,6 +37,6 @@ int perftCommand(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc <= 1) return runUcciEngine(argv[0]);
   if (std::strcmp(argv[1], "perft") == 0) return perftCommand(argc, argv);
-  if (std::strcmp(argv[1], "bench") == 0) return runBench(argv[0]);
+  if (std::strcmp(argv[1], "bench") == 0 && argc <= 3) return runBench(argv[0], argc == 3 ? argv[2] : nullptr);
   return usage();
 }

@@ -80,10 +80,15 @@ uint64_t benchNodes(Board& board, bool printEach) {
   return total;
 }
 
-int runBench(const char* argv0) {
+int runBench(const char* argv0, const char* optionsPath) {
+  SearchOptions probe;
+  if (optionsPath != nullptr && !loadSearchOptions(&probe, optionsPath)) {
+    std::fprintf(stderr, "bench: cannot read %s\n", optionsPath);
+    return 1;
+  }
   std::string exeDirectory, exeName;
   splitPath(programPath(argv0), &exeDirectory, &exeName);
-  Board* board = startUpEngine(exeDirectory, BENCH_HASH_MB);
+  Board* board = startUpEngine(exeDirectory, BENCH_HASH_MB, optionsPath ? optionsPath : "");
   if (board == nullptr) return 1;
   resetBookHeader();  // the bench measures the search, never the book
   const int64_t start = engineClockMs();

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 
-// Loads the engine beside the binary, searches every position and prints
-// "nodes <N> time <ms> nps <N per second>" last. Returns the exit code.
-int runBench(const char* argv0);
+// Loads the engine beside the binary (with the search options of
+// optionsPath when given: a profile such as Classic.opt), searches every
+// position and prints "nodes <N> time <ms> nps <N per second>" last.
+// Returns the exit code.
+int runBench(const char* argv0, const char* optionsPath = nullptr);
 
 // The positions and the depth, open for tests.
 extern const char* const BENCH_POSITIONS[];

@@ -88,8 +88,9 @@ void setUpHashTable(const std::string& exeDirectory, int fixedSizeMb) {
   resizeHashTable(hashSizeMb);
 }
 
-void loadSearchSettings(const std::string& exeDirectory) {
-  loadSearchOptions(&searchOptions, (exeDirectory + "HowToThink.opt").c_str());
+void loadSearchSettings(const std::string& exeDirectory, const std::string& optionsPath) {
+  loadSearchOptions(&searchOptions,
+                    (optionsPath.empty() ? exeDirectory + "HowToThink.opt" : optionsPath).c_str());
   searchOptions.maxDepth = STARTUP_MAX_DEPTH;  // see the go command
   timeManager.setDefaults();
   if (!loadTimeManagement(&timeManager,
@@ -118,7 +119,8 @@ void releaseEngine(Board* board) {
   delete board;
 }
 
-Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb) {
+Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb,
+                     const std::string& optionsPath) {
   buildPieceTables();
   initZobrist();
   setUpHashTable(exeDirectory, fixedHashMb);
@@ -135,7 +137,7 @@ Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb) {
   board->init();
   initPickers(board);
   buildHistoryTables();
-  loadSearchSettings(exeDirectory);
+  loadSearchSettings(exeDirectory, optionsPath);
   return board;
 }
 

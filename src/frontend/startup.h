@@ -10,9 +10,11 @@ int runUcciEngine(const char* argv0);
 struct Board;
 
 // Every table and data file in start-up order, and the Board. fixedHashMb
-// > 0 sizes the transposition table without reading Config.ini. Null when
-// the evaluation script cannot be read (already reported).
-Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb);
+// > 0 sizes the transposition table without reading Config.ini; a
+// non-empty optionsPath replaces the HowToThink.opt beside the program.
+// Null when the evaluation script cannot be read (already reported).
+Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb,
+                     const std::string& optionsPath = "");
 // Sizes, allocates, clears and checks the transposition table for sizeMb
 // megabytes (at start-up and for "setoption hashsize"); when the memory is
 // not there, a smaller table is taken.

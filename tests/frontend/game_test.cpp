@@ -74,11 +74,16 @@ long benchNodes(kit::Process& bench) {
 }
 }  // namespace
 
-// Two runs side by side (about 6 s each in Release, 20 s under the sanitizers).
+// Three runs side by side (about 6 s each in Release, 20 s under the
+// sanitizers): the shipped options twice alike, and the classic profile,
+// every later search technique off, at the first design's signature.
 TEST(Game, BenchCountsTheSameNodesEveryRun) {
+  constexpr long CLASSIC_SIGNATURE = 26705483;
   kit::Process first(TOLVANE_BINARY, {"bench"}, TOLVANE_BUILD_DIR);
   kit::Process second(TOLVANE_BINARY, {"bench"}, TOLVANE_BUILD_DIR);
+  kit::Process classic(TOLVANE_BINARY, {"bench", TOLVANE_BUILD_DIR "/Classic.opt"}, TOLVANE_BUILD_DIR);
   const long nodes = benchNodes(first);
   EXPECT_GT(nodes, 0);
   EXPECT_EQ(benchNodes(second), nodes);
+  EXPECT_EQ(benchNodes(classic), CLASSIC_SIGNATURE);
 }
