@@ -23,6 +23,9 @@ constexpr int32_t DEFAULT_TIME_LIMIT_MS = 10000;
 constexpr int32_t DEFAULT_TIMED_DEPTH = 64;
 constexpr int32_t MAX_KNOWLEDGE_LEVEL = 2;
 constexpr int32_t DEFAULT_PRINT_MIN_DEPTH = 1;
+constexpr int32_t MAX_LMR_TABLE_BASE = 400;
+constexpr int32_t MAX_LMR_TABLE_DIVISOR = 1000;
+constexpr int32_t DEFAULT_LMR_TABLE_DIVISOR = 250;
 
 }  // namespace
 
@@ -59,6 +62,10 @@ const OptionField OPTION_FIELDS[] = {
     {"knowledgeLevel", offsetof(SearchOptions, knowledgeLevel), 1, true, 0,
      MAX_KNOWLEDGE_LEVEL, MAX_KNOWLEDGE_LEVEL},
     OPTION_VALUE(printMinDepth, 0, MAX_PLY, DEFAULT_PRINT_MIN_DEPTH),
+    OPTION_SWITCH(lmrTable),
+    OPTION_VALUE(lmrTableBase, 0, MAX_LMR_TABLE_BASE, 0),
+    // 0 in an image without the field: the divisor is only read with lmrTable on.
+    OPTION_VALUE(lmrTableDivisor, 0, MAX_LMR_TABLE_DIVISOR, DEFAULT_LMR_TABLE_DIVISOR),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

@@ -48,7 +48,12 @@ struct SearchOptions {
   uint8_t printNewBest;            // 0x8C
   uint8_t reserved8d;
   uint8_t bookSwitch[2];           // 0x8E + side
-  uint8_t reserved90[122];
+  // Later techniques: 0 is the first design.
+  uint8_t lmrTable;                // 0x90: late-move reductions from a log table
+  uint8_t reserved91;
+  int16_t lmrTableBase;            // 0x92: reduction = base + ln d x ln n / divisor,
+  int16_t lmrTableDivisor;         // 0x94:   both in hundredths
+  uint8_t reserved96[116];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;
   int32_t printMinDepth;           // 0x10C
@@ -69,6 +74,7 @@ static_assert(offsetof(SearchOptions, useRepetitionCheck) == 0x80, "");
 static_assert(offsetof(SearchOptions, timedDepth) == 0x83, "");
 static_assert(offsetof(SearchOptions, printNewBest) == 0x8C, "");
 static_assert(offsetof(SearchOptions, bookSwitch) == 0x8E, "");
+static_assert(offsetof(SearchOptions, lmrTableDivisor) == 0x94, "");
 static_assert(offsetof(SearchOptions, knowledgeLevel) == 0x10A, "");
 static_assert(offsetof(SearchOptions, printMinDepth) == 0x10C, "");
 

@@ -1,6 +1,7 @@
 // The principal-variation search below the root: mate-distance bounds,
 // repetitions, table cut-offs, the null move with its endgame verification,
 // internal iterative deepening, extensions and late-move reductions.
+#include <algorithm>
 #include <cstdlib>
 
 #include "board/board.h"
@@ -109,6 +110,20 @@ int searchChild(Board& board, int ply, int depth, int alpha, int beta, int nodeT
   return -alphaBeta(board, ply + 1, depth, -beta, -alpha, -nodeType);
 }
 
+// Plies a late quiet move is reduced by, leaving at least one: one when its
+// history is poor in the first design; from the log table otherwise, one
+// less at PV nodes and for a good history.
+int reductionOf(const Board& board, Move m, int depth, int newDepth, int moveCount,
+                int nodeType) {
+  const bool goodHistory =
+      historyRatio(board, m) >= static_cast<unsigned>(searchOptions.lmrHistoryLimit);
+  if (!searchOptions.lmrTable) return goodHistory ? 0 : 1;
+  int r = lmrReductionTable[std::min(depth, LMR_TABLE_SIZE - 1)]
+                           [std::min(moveCount, LMR_TABLE_SIZE - 1)];
+  r -= (nodeType == 0) + goodHistory;
+  return std::clamp(r, 0, std::max(newDepth - 1, 0));
+}
+
 // After the move loop: killers, history and the search move of the ply.
 void creditBestMove(Board& board, MovePicker& picker, Move best, int bound, int depth,
                     int lastGain) {
@@ -182,14 +197,17 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   Move bestMove = NULL_MOVE;
   for (Move m = picker.next(); !isNullMove(m); m = picker.next()) {
     if (board.makeMove(m)) continue;
-    int newDepth = newDepthOf(board, picker, m, depth, alpha, beta, nodeType, threat);
+    const int fullDepth = newDepthOf(board, picker, m, depth, alpha, beta, nodeType, threat);
+    int newDepth = fullDepth;
     if (reduce && best > -MATE_BOUND && newDepth < depth &&
-        moveCount >= searchOptions.lmrMinMoves && picker.stage == PICKER_STAGE_QUIETS &&
-        historyRatio(board, m) < static_cast<unsigned>(searchOptions.lmrHistoryLimit))
-      --newDepth;
+        moveCount >= searchOptions.lmrMinMoves && picker.stage == PICKER_STAGE_QUIETS)
+      newDepth -= reductionOf(board, m, depth, newDepth, moveCount, nodeType);
     int v = searchChild(board, ply, newDepth, alpha, beta, nodeType, best);
-    if (searchOptions.lmrResearch && newDepth < depth - 1 && v >= beta)
-      v = -alphaBeta(board, ply + 1, newDepth + 1, -beta, -alpha, -nodeType);
+    // A reduced move that scores above the bar is searched again in full:
+    // above alpha with the table, at beta or above in the first design.
+    const int bar = searchOptions.lmrTable ? alpha : beta - 1;
+    if (searchOptions.lmrResearch && newDepth < fullDepth && v > bar)
+      v = -alphaBeta(board, ply + 1, fullDepth, -beta, -alpha, -nodeType);
     board.unmakeMove();
     if (stopRequested) return -MATE;
     if (v > best) {

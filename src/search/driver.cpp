@@ -172,6 +172,8 @@ void think(Board& board, int maxDepth) {
   if (maxDepth < 1) return;
   historyClear();
   for (int ply = 0; ply < MAX_PLY; ++ply) pickerAt(ply)->clearKillers();
+  if (searchOptions.lmrTable)
+    buildReductionTable(searchOptions.lmrTableBase, searchOptions.lmrTableDivisor);
   computeGamePhase(board);
   resetTimeManager();
   setDeadlines(searchStartMs, goClockMs);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "search/searchstate.h"
+#include "search/tuning.h"
 #include "types.h"
 
 struct Board;
@@ -33,6 +34,9 @@ void buildSearchTables();  // null-move material count table, at start-up
 
 // Null-move material count of one side's 16 presence bits.
 extern int16_t nullMoveMaterial[65536];
+// Plies of late-move reduction by depth and move number (the log table).
+extern int8_t lmrReductionTable[LMR_TABLE_SIZE][LMR_TABLE_SIZE];
+void buildReductionTable(int basePercent, int divisorPercent);
 // Number of legal root moves of the running search (set by searchGo).
 extern int rootMoveCount;
 

@@ -9,6 +9,12 @@
 // ---- polling: the clock and the input are looked at when the interior
 // node count has these low bits all zero
 constexpr uint64_t POLL_NODE_MASK = 8191;
+// Late-move reductions from the log table: depths and move counts beyond
+// the table's last row and column read it there; a divisor below the
+// minimum (hundredths) is taken as the minimum.
+constexpr int LMR_TABLE_SIZE = 64;
+constexpr int LMR_TABLE_MIN_DIVISOR = 50;
+
 // An analysis or ponder search that has ended waits for "stop" or
 // "ponderhit", reading the input this often.
 constexpr int WAIT_POLL_MS = 2;
