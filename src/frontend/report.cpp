@@ -21,10 +21,10 @@ constexpr const char* BROKEN_LINE_TEXT =
 // Room for the text of a full variation with its root-index note.
 constexpr size_t PV_TEXT_SIZE = MAX_PLY * 5 + 16;
 
-// " m1 m2 m3" into out (PV_TEXT_SIZE characters).
-const char* pvText(const PvRecord& pv, char* out) {
+// " m1 m2 m3" from move `first` on, into out (PV_TEXT_SIZE characters).
+const char* pvText(const PvRecord& pv, char* out, int first = 0) {
   size_t length = 0;
-  for (int i = 0; i < pv.count; ++i) {
+  for (int i = first; i < pv.count; ++i) {
     out[length++] = ' ';
     moveToText(pv.moves[i], out + length);
     length += 4;
@@ -64,20 +64,13 @@ void ProtocolReporter::searchDone(int64_t ms, uint64_t nodes) {
 
 // "m1(rootIndex) m2 m3 " on stderr.
 void ProtocolReporter::debugLine(const PvRecord& pv, int depth, int score) {
-  char text[PV_TEXT_SIZE];
-  size_t length = 0;
-  text[0] = '\0';
-  for (int i = 0; i < pv.count; ++i) {
-    moveToText(pv.moves[i], text + length);
-    length += 4;
-    if (i == 0)
-      length += static_cast<size_t>(
-          std::snprintf(text + length, PV_TEXT_SIZE - length, "(%d) ", pv.rootIndex));
-    else
-      text[length++] = ' ';
-    text[length] = '\0';
+  if (pv.count <= 0) {
+    std::fprintf(stderr, "%d v=%d \n", depth, score);
+    return;
   }
-  std::fprintf(stderr, "%d v=%d %s\n", depth, score, text);
+  char first[5], rest[PV_TEXT_SIZE];
+  moveToText(pv.moves[0], first);
+  std::fprintf(stderr, "%d v=%d %s(%d)%s \n", depth, score, first, pv.rootIndex, pvText(pv, rest, 1));
 }
 
 void ProtocolReporter::brokenLine(const PvRecord& line, int broken) {
