@@ -26,6 +26,9 @@ constexpr int32_t DEFAULT_PRINT_MIN_DEPTH = 1;
 constexpr int32_t MAX_LMR_TABLE_BASE = 400;
 constexpr int32_t MAX_LMR_TABLE_DIVISOR = 1000;
 constexpr int32_t DEFAULT_LMR_TABLE_DIVISOR = 250;
+constexpr int32_t MAX_MARGIN = 2000;
+constexpr int32_t MAX_PRUNING_DEPTH = 16;
+constexpr int32_t DEFAULT_NULL_MOVE_EVAL_DIVISOR = 200;
 
 }  // namespace
 
@@ -66,6 +69,25 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_VALUE(lmrTableBase, 0, MAX_LMR_TABLE_BASE, 0),
     // 0 in an image without the field: the divisor is only read with lmrTable on.
     OPTION_VALUE(lmrTableDivisor, 0, MAX_LMR_TABLE_DIVISOR, DEFAULT_LMR_TABLE_DIVISOR),
+    OPTION_VALUE(aspirationWindow, 0, MAX_MARGIN, 0),
+    OPTION_SWITCH(useReverseFutility),
+    OPTION_VALUE(reverseFutilityDepth, 0, MAX_PRUNING_DEPTH, 0),
+    OPTION_VALUE(reverseFutilityMargin, 0, MAX_MARGIN, 0),
+    OPTION_SWITCH(useFutility),
+    OPTION_VALUE(futilityDepth, 0, MAX_PRUNING_DEPTH, 0),
+    OPTION_VALUE(futilityMargin, 0, MAX_MARGIN, 0),
+    OPTION_SWITCH(useLateMovePruning),
+    OPTION_VALUE(lateMovePruningDepth, 0, MAX_PRUNING_DEPTH, 0),
+    OPTION_VALUE(lateMovePruningBase, 0, MAX_LMR_MIN_MOVES, 0),
+    OPTION_SWITCH(nullMoveAdaptive),
+    // 0 in an image without the field: read only with the switch on.
+    OPTION_VALUE(nullMoveEvalDivisor, 0, MAX_MARGIN, DEFAULT_NULL_MOVE_EVAL_DIVISOR),
+    OPTION_SWITCH(useSee),
+    OPTION_VALUE(seePruningDepth, 0, MAX_PRUNING_DEPTH, 0),
+    OPTION_VALUE(seePruningMargin, 0, MAX_MARGIN, 0),
+    OPTION_SWITCH(useIir),
+    OPTION_SWITCH(historyPenalty),
+    OPTION_SWITCH(iterationTimeGuard),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

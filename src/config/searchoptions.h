@@ -53,7 +53,27 @@ struct SearchOptions {
   uint8_t reserved91;
   int16_t lmrTableBase;            // 0x92: reduction = base + ln d x ln n / divisor,
   int16_t lmrTableDivisor;         // 0x94:   both in hundredths
-  uint8_t reserved96[116];
+  int16_t aspirationWindow;        // 0x96: root window half-width, 0 for none
+  uint8_t useReverseFutility;      // 0x98: static score - margin x depth >= beta cuts
+  uint8_t reverseFutilityDepth;    // 0x99:   at depths up to this
+  int16_t reverseFutilityMargin;   // 0x9A
+  uint8_t useFutility;             // 0x9C: quiet moves skipped when static score +
+  uint8_t futilityDepth;           // 0x9D:   margin x depth cannot reach alpha
+  int16_t futilityMargin;          // 0x9E
+  uint8_t useLateMovePruning;      // 0xA0: quiet moves after base + depth^2 skipped
+  uint8_t lateMovePruningDepth;    // 0xA1:   at depths up to this
+  int16_t lateMovePruningBase;     // 0xA2
+  uint8_t nullMoveAdaptive;        // 0xA4: reduction grows with depth and margin,
+  uint8_t reservedA5;              //       static score >= beta required
+  int16_t nullMoveEvalDivisor;     // 0xA6: margin per extra ply of reduction
+  uint8_t useSee;                  // 0xA8: exchange test: losing captures skipped in
+  uint8_t seePruningDepth;         // 0xA9:   the quiescence search and at shallow
+  int16_t seePruningMargin;        // 0xAA:   depths (margin x depth)
+  uint8_t useIir;                  // 0xAC: one ply less instead of the inner search
+  uint8_t historyPenalty;          // 0xAD: quiet moves tried before a cut-off lose
+  uint8_t iterationTimeGuard;      // 0xAE: no iteration that cannot finish in time
+  uint8_t reservedAF;
+  uint8_t reservedB0[90];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;
   int32_t printMinDepth;           // 0x10C
@@ -75,6 +95,7 @@ static_assert(offsetof(SearchOptions, timedDepth) == 0x83, "");
 static_assert(offsetof(SearchOptions, printNewBest) == 0x8C, "");
 static_assert(offsetof(SearchOptions, bookSwitch) == 0x8E, "");
 static_assert(offsetof(SearchOptions, lmrTableDivisor) == 0x94, "");
+static_assert(offsetof(SearchOptions, iterationTimeGuard) == 0xAE, "");
 static_assert(offsetof(SearchOptions, knowledgeLevel) == 0x10A, "");
 static_assert(offsetof(SearchOptions, printMinDepth) == 0x10C, "");
 

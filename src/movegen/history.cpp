@@ -46,11 +46,15 @@ inline void countTried(HistoryEntry& e) {
   }
 }
 
+inline int depthBonus(int depth) {
+  return depth < 1 ? 1 : depthBonusTable[std::min(depth, DEPTH_BONUS_ENTRIES - 1)];
+}
+
 }  // namespace
 
 void historyAdd(const Board& board, int depth, Move m) {
   HistoryEntry& e = scoreEntry(board, m);
-  e.score += depth < 1 ? 1 : depthBonusTable[std::min(depth, DEPTH_BONUS_ENTRIES - 1)];
+  e.score += depthBonus(depth);
   if (e.score > HISTORY_SCORE_LIMIT)
     for (auto& row : historyTable)
       for (HistoryEntry& x : row) x.score >>= HISTORY_SCORE_SHIFT;
@@ -84,7 +88,7 @@ void markTriedMoves(MovePicker& picker) {
     case 5:
       if (!isNullMove(hash)) historyTried(b, hash);
       break;
-    case 7:
+    case PICKER_STAGE_QUIETS:
       if (!isNullMove(hash)) historyTried(b, hash);
       for (int i = picker.quietStart; i < picker.cursor - 1; ++i) {
         const Move m = picker.moves[i];
@@ -95,6 +99,18 @@ void markTriedMoves(MovePicker& picker) {
       break;
     default:
       break;
+  }
+}
+
+void historyPenalizeTried(MovePicker& picker, int depth, Move best) {
+  if (picker.stage != PICKER_STAGE_QUIETS) return;
+  const Board& b = *picker.board;
+  const int malus = depthBonus(depth);
+  for (int i = picker.quietStart; i < picker.cursor - 1; ++i) {
+    const Move m = picker.moves[i];
+    if (sameMove(m, best) || !isQuiet(b, m)) continue;
+    HistoryEntry& e = scoreEntry(b, m);
+    e.score = std::max(0, e.score - malus);
   }
 }
 

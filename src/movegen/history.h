@@ -40,6 +40,9 @@ void historyTried(const Board& board, Move m);
 // good * 16384 / tried of the piece moved last (board.movingPiece).
 unsigned historyRatio(const Board& board, Move m);
 void markTriedMoves(MovePicker& picker);
+// The quiet moves the picker offered before the cut-off move `best` lose
+// the score a cut-off at this depth would have earned them (never below 0).
+void historyPenalizeTried(MovePicker& picker, int depth, Move best);
 
 // ---- killers
 void setKiller(MovePicker& picker, Move m);

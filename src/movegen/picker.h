@@ -20,6 +20,11 @@ constexpr int QUIET_SCORE_OFFSET = 32767;
 // The quiescence picker offers quiet moves only at nodes whose evaluation
 // saw at least this many threats.
 constexpr int QUIET_CHECK_MIN_THREATS = 2;
+// Stages of next(): below the first, the hash move, captures and killers;
+// in the second, the quiet moves (or the blocks and king moves of an
+// evasion) in history order.
+constexpr int PICKER_STAGE_GENERATE_QUIETS = 6;
+constexpr int PICKER_STAGE_QUIETS = 7;
 
 // A node generates in at most two stages, each writing one generator's list
 // (at most MAX_MOVES distinct moves), after the reserved slots; the

@@ -12,6 +12,7 @@
 #include "movegen/history.h"
 #include "movegen/movegen.h"
 #include "movegen/picker.h"
+#include "movegen/see.h"
 #include "search/hash/tt.h"
 #include "search/poll.h"
 #include "search/search.h"
@@ -28,7 +29,7 @@ int leafScore(Board& board, int ply, int depth, int alpha, int beta) {
   checkPlyLimit = ply;
   const int s = quiesce(board, ply, alpha, beta);
   if (searchOptions.storeLeafScores && ply < iterationDepth)
-    storeHash(board, depth < 0 ? depth : 0, s, boundOf(s, alpha, beta), NULL_MOVE);
+    storeHash(board, ply, depth < 0 ? depth : 0, s, boundOf(s, alpha, beta), NULL_MOVE);
   if (alpha < s && s < beta) board.pvLines[ply].count = 0;
   return s;
 }
@@ -39,12 +40,14 @@ int sideMaterial(const Board& board) {
 }
 
 bool nullMoveAllowed(const Board& board, int ply, int depth, int alpha, int beta,
-                     int nodeType) {
+                     int nodeType, int staticScore) {
   if (!searchOptions.useNullMove || nodeType == 0 || beta >= MATE_BOUND) return false;
   if (board.inCheck() || board.currentPly[-2].givesCheck) return false;
   if (depth < searchOptions.nullMoveMinDepth) return false;
   if (gamePhase >= ENDGAME_PHASE && sideMaterial(board) <= NULL_MOVE_MATERIAL_LIMIT)
     return false;
+  if (searchOptions.nullMoveAdaptive)
+    return staticScore >= beta && !isNullMove(board.currentPly[-1].move);
   if (depth > NULL_MOVE_EVAL_DEPTH) {
     int threats = 0;
     if (evaluate(board, ply, alpha, beta, &threats) < beta) return false;
@@ -52,12 +55,21 @@ bool nullMoveAllowed(const Board& board, int ply, int depth, int alpha, int beta
   return true;
 }
 
+// Plies the null move's search is shallower than the node: fixed in the
+// first design; growing with the depth and the static margin over beta.
+int nullMoveCut(int depth, int staticScore, int beta) {
+  if (!searchOptions.nullMoveAdaptive) return NULL_MOVE_DEPTH_CUT;
+  const int divisor = std::max<int>(searchOptions.nullMoveEvalDivisor, 1);
+  return NULL_MOVE_DEPTH_CUT + depth / NULL_MOVE_DEPTH_DIVISOR +
+         std::min((staticScore - beta) / divisor, NULL_MOVE_MAX_MARGIN_PLIES);
+}
+
 // Tries the null move. Returns true with *cutScore when the node fails high;
 // otherwise sets *threat from what the opponent's free move achieved.
 bool tryNullMove(Board& board, int ply, int depth, int alpha, int beta, int nodeType,
-                 Move hashMove, int* threat, int* cutScore) {
+                 int cut, Move hashMove, int* threat, int* cutScore) {
   board.makeNullMove();
-  int v = -alphaBeta(board, ply + 1, depth - NULL_MOVE_DEPTH_CUT, -beta, 1 - beta, -nodeType);
+  int v = -alphaBeta(board, ply + 1, depth - cut, -beta, 1 - beta, -nodeType);
   board.unmakeNullMove();
   if (stopRequested) {
     *cutScore = -MATE;
@@ -67,17 +79,76 @@ bool tryNullMove(Board& board, int ply, int depth, int alpha, int beta, int node
             : v < board.currentPly->incrementalScore - evalScript.rookMarginLarge ? THREAT_MATERIAL
                                                                                 : THREAT_NONE;
   if (v < beta) return false;
-  if (gamePhase >= ENDGAME_PHASE && depth > NULL_MOVE_DEPTH_CUT) {
+  if (gamePhase >= ENDGAME_PHASE && depth > cut) {
     // Zugzwang is common in the endgame: a real move must hold as well.
     Move found = hashMove;
-    v = searchForMove(board, ply, depth - NULL_MOVE_DEPTH_CUT, alpha, beta, &found, 1);
+    v = searchForMove(board, ply, depth - cut, alpha, beta, &found, 1);
     if (v < beta) return false;
     if (searchOptions.storeLeafScores && ply < iterationDepth && !stopRequested)
-      storeHash(board, depth - NULL_MOVE_DEPTH_CUT, beta, BOUND_LOWER, found);
+      storeHash(board, ply, depth - cut, beta, BOUND_LOWER, found);
   }
   const int lowered = v - evalScript.value8;
   *cutScore = lowered >= beta ? lowered : beta;
   return true;
+}
+
+// Static scores of the nodes on the current line, for the pruning below and
+// to tell whether the side to move's position is improving.
+int staticScores[MAX_PLY + 2];
+
+bool pruningSwitchedOn() {
+  return searchOptions.useReverseFutility || searchOptions.useFutility ||
+         searchOptions.useLateMovePruning || searchOptions.nullMoveAdaptive;
+}
+
+// The static score of a node out of check (-MATE in check, 0 when no
+// technique needs it).
+int nodeStaticScore(const Board& board, int ply, bool inCheck) {
+  int s = 0;
+  if (inCheck) {
+    s = -MATE;
+  } else if (pruningSwitchedOn()) {
+    int threats = 0;
+    s = evaluate(board, ply, -MATE, MATE, &threats);
+  }
+  staticScores[ply] = s;
+  return s;
+}
+
+bool improving(int ply) {
+  return ply < 2 || staticScores[ply - 2] == -MATE || staticScores[ply] > staticScores[ply - 2];
+}
+
+// Reverse futility: a shallow node whose static score beats beta by a
+// margin for every ply left is taken to fail high.
+bool reverseFutilityCut(int ply, int depth, int beta, int nodeType, bool inCheck) {
+  if (!searchOptions.useReverseFutility || nodeType == 0 || inCheck) return false;
+  if (depth > searchOptions.reverseFutilityDepth || std::abs(beta) >= MATE_BOUND) return false;
+  return staticScores[ply] - searchOptions.reverseFutilityMargin * depth >= beta;
+}
+
+// What the move loop of a node may skip once it has a real best score.
+struct Pruning {
+  bool active;
+  bool futile;        // quiet moves that give no check
+  int quietLimit;     // quiet moves searched before the others are skipped
+  int exchangeFloor;  // captures that lose more than this (NO_EXCHANGE_FLOOR: none)
+};
+constexpr int NO_EXCHANGE_FLOOR = -MATE;
+
+Pruning pruningAt(int ply, int depth, int alpha, int nodeType, bool inCheck) {
+  Pruning p{false, false, MAX_MOVES + 1, NO_EXCHANGE_FLOOR};
+  if (nodeType == 0 || inCheck || std::abs(alpha) >= MATE_BOUND) return p;
+  if (searchOptions.useFutility && depth <= searchOptions.futilityDepth)
+    p.futile = staticScores[ply] + searchOptions.futilityMargin * depth <= alpha;
+  if (searchOptions.useLateMovePruning && depth <= searchOptions.lateMovePruningDepth) {
+    const int limit = searchOptions.lateMovePruningBase + depth * depth;
+    p.quietLimit = improving(ply) ? limit : limit / 2;
+  }
+  if (searchOptions.useSee && depth <= searchOptions.seePruningDepth)
+    p.exchangeFloor = -searchOptions.seePruningMargin * depth;
+  p.active = p.futile || p.quietLimit <= MAX_MOVES || p.exchangeFloor > NO_EXCHANGE_FLOOR;
+  return p;
 }
 
 // Depth of a move's new position: one ply less unless it is extended.
@@ -131,6 +202,8 @@ void creditBestMove(Board& board, MovePicker& picker, Move best, int bound, int 
   if (!isQuiet(board, best) && best.score >= goodCaptureThreshold) return;
   if (bound == BOUND_LOWER) {
     markTriedMoves(picker);
+    if (searchOptions.historyPenalty && isQuiet(board, best))
+      historyPenalizeTried(picker, depth, best);
     historyGood(board, best);
   } else if (lastGain > evalScript.rookMarginSmall) {
     picker.searchMove = best;
@@ -164,7 +237,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
         }
       }
       if (r == REP_PLAIN && searchOptions.storeRepetitionScores)
-        storeHash(board, 0, s, BOUND_EXACT, hashMove);
+        storeHash(board, ply, 0, s, BOUND_EXACT, hashMove);
       return s;
     }
   }
@@ -172,31 +245,54 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   const int entryAlpha = alpha;
   if (best > alpha) alpha = best;
   int code = 0;
-  const int hashScore = probeHash(board, depth, alpha, beta, &hashMove, &code, nodeType != 0);
+  const int hashScore =
+      probeHash(board, ply, depth, alpha, beta, &hashMove, &code, nodeType != 0);
   if (searchOptions.useHashCutoffs && code <= 1 && nodeType != 0) return hashScore;
   const int side = board.sideToMove;
   if (!isNullMove(hashMove) && !isPseudoLegal(board, side, hashMove)) hashMove = NULL_MOVE;
 
-  int threat = board.inCheck() ? THREAT_IN_CHECK : THREAT_NONE;
-  if (nullMoveAllowed(board, ply, depth, alpha, beta, nodeType)) {
+  const bool inCheck = board.inCheck();
+  const int staticScore = nodeStaticScore(board, ply, inCheck);
+  if (reverseFutilityCut(ply, depth, beta, nodeType, inCheck)) return staticScore;
+
+  int threat = inCheck ? THREAT_IN_CHECK : THREAT_NONE;
+  if (nullMoveAllowed(board, ply, depth, alpha, beta, nodeType, staticScore)) {
     int cutScore = 0;
-    if (tryNullMove(board, ply, depth, alpha, beta, nodeType, hashMove, &threat, &cutScore))
+    const int cut = nullMoveCut(depth, staticScore, beta);
+    if (tryNullMove(board, ply, depth, alpha, beta, nodeType, cut, hashMove, &threat,
+                    &cutScore))
       return cutScore;
   }
-  if (searchOptions.useIid && depth > searchOptions.iidDepth && isNullMove(hashMove)) {
+  if (isNullMove(hashMove) && searchOptions.useIir) {
+    if (depth >= IIR_MIN_DEPTH) --depth;
+  } else if (searchOptions.useIid && depth > searchOptions.iidDepth && isNullMove(hashMove)) {
     searchForMove(board, ply, depth - searchOptions.iidDepth, alpha, beta, &hashMove, nodeType);
     if (stopRequested) return -MATE;
   }
   const bool reduce = (searchOptions.lmrAtPvNodes || nodeType != 0) && threat == THREAT_NONE &&
                       depth >= searchOptions.lmrMinDepth;
+  const Pruning pruning = pruningAt(ply, depth, alpha, nodeType, inCheck);
 
   MovePicker& picker = *pickerAt(ply);
   picker.reset(hashMove);
   board.pvLines[ply + 1].count = 0;
-  int moveCount = 0, bestIndex = -1, lastGain = 0;
+  int moveCount = 0, quietCount = 0, bestIndex = -1, lastGain = 0;
   Move bestMove = NULL_MOVE;
   for (Move m = picker.next(); !isNullMove(m); m = picker.next()) {
+    const bool quiet = isQuiet(board, m);
+    if (best > -MATE_BOUND && pruning.active) {
+      if (quiet && quietCount >= pruning.quietLimit) continue;
+      if (!quiet && pruning.exchangeFloor > -MATE &&
+          !exchangeAtLeast(board, m, pruning.exchangeFloor))
+        continue;
+    }
     if (board.makeMove(m)) continue;
+    // Futile quiet moves: only a check can lift the score to alpha.
+    if (quiet && pruning.futile && best > -MATE_BOUND && !board.inCheck()) {
+      board.unmakeMove();
+      continue;
+    }
+    if (quiet) ++quietCount;
     const int fullDepth = newDepthOf(board, picker, m, depth, alpha, beta, nodeType, threat);
     int newDepth = fullDepth;
     if (reduce && best > -MATE_BOUND && newDepth < depth &&
@@ -232,7 +328,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   creditBestMove(board, picker, bestMove, bound, depth, lastGain);
   if (bound == BOUND_EXACT) updatePv(board, ply, bestMove, bestIndex);
   if (depth >= 1 && (std::abs(best) < MATE_BOUND || std::abs(best) > PERPETUAL))
-    storeHash(board, depth, best, bound, bestMove);
+    storeHash(board, ply, depth, best, bound, bestMove);
   return best;
 }
 

@@ -110,12 +110,37 @@ void reportIteration(Board& board, int depth, int v) {
   searchReporter->iterationDone(rootPv, depth, v, elapsedMs(), totalNodes());
 }
 
+// The root search of one iteration. With aspiration on, a window around
+// the last iteration's score first, widened on the side that failed until
+// the score lands inside it.
+int aspirate(Board& board, int depth, int lastScore) {
+  const int width = searchOptions.aspirationWindow;
+  if (width <= 0 || depth < ASPIRATION_MIN_DEPTH || std::abs(lastScore) >= MATE_BOUND)
+    return searchRoot(board, depth, -MATE, MATE);
+  int delta = width;
+  int alpha = std::max(lastScore - delta, -MATE), beta = std::min(lastScore + delta, MATE);
+  for (;;) {
+    const int v = searchRoot(board, depth, alpha, beta);
+    if (stopRequested) return v;
+    if (v <= alpha && alpha > -MATE) {
+      beta = (alpha + beta) / 2;
+      alpha = std::max(v - delta, -MATE);
+    } else if (v >= beta && beta < MATE) {
+      beta = std::min(v + delta, MATE);
+    } else {
+      return v;
+    }
+    delta += delta / 2;
+    if (delta > ASPIRATION_FULL_WIDTH) alpha = -MATE, beta = MATE;
+  }
+}
+
 void deepen(Board& board, int maxDepth) {
   MovePicker& root = *pickerAt(0);
   for (int depth = 1; depth <= maxDepth; ++depth) {
     iterationDepth = depth;
     timeManager.startIteration();
-    const int v = searchRoot(board, depth, -MATE, MATE);
+    const int v = aspirate(board, depth, rootScore);
     const bool stopped = stopRequested != 0;
     if (!stopped || board.pvLines[0].count > 0) copyPv(&rootPv, board.pvLines[0]);
     if (stopped) return;

@@ -47,6 +47,6 @@ int checkAndStorePv(Board& board, int ply) {
   }
   const int v = -checkAndStorePv(board, ply + 1);
   board.unmakeMove();
-  storeHash(board, std::max(0, iterationDepth - ply - 1), v, BOUND_EXACT, m);
+  storeHash(board, ply, std::max(0, iterationDepth - ply - 1), v, BOUND_EXACT, m);
   return v;
 }

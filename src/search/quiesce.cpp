@@ -7,6 +7,7 @@
 #include "movegen/history.h"
 #include "movegen/movegen.h"
 #include "movegen/picker.h"
+#include "movegen/see.h"
 #include "search/hash/tt.h"
 #include "search/search.h"
 #include "search/searchstate.h"
@@ -33,7 +34,7 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
   Move hashMove = NULL_MOVE;
   if (ply < iterationDepth + QUIESCE_PROBE_PLIES) {
     int code = 0;
-    probeHash(board, 0, alpha, beta, &hashMove, &code, false);
+    probeHash(board, ply, 0, alpha, beta, &hashMove, &code, false);
   }
   MovePicker& picker = *pickerAt(ply);
   const bool evasions = board.inCheck() && searchOptions.quiesceCheckEvasions;
@@ -46,6 +47,9 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
 
   picker.reset(hashMove);  // drops a hash move that cannot be played here
   for (Move m = picker.nextQuiescence(); !isNullMove(m); m = picker.nextQuiescence()) {
+    // A capture that loses material in the exchange cannot lift the score.
+    if (!evasions && searchOptions.useSee && !isQuiet(board, m) && !exchangeAtLeast(board, m, 0))
+      continue;
     if (board.makeMove(m)) continue;
     const int v = -quiesce(board, ply + 1, -beta, -alpha);
     board.unmakeMove();

@@ -92,7 +92,7 @@ int searchRoot(Board& board, int depth, int alpha, int beta) {
   if (alpha < -MATE) alpha = -MATE;
   Move hashMove = NULL_MOVE;
   int code = 0;
-  probeHash(board, depth, alpha, beta, &hashMove, &code, false);
+  probeHash(board, 0, depth, alpha, beta, &hashMove, &code, false);
   const bool inCheck = board.inCheck();
   board.pvLines[1].count = 0;
 
@@ -128,7 +128,15 @@ int searchRoot(Board& board, int depth, int alpha, int beta) {
     lastGain = v - best;
     best = v;
     bestMove = m;
-    if (v >= beta) break;
+    if (v >= beta) {
+      // A narrowed window failed high: this move is the one to play should
+      // the search stop before the wider window has confirmed it.
+      if (beta < MATE) {
+        board.pvLines[1].count = 0;
+        updatePv(board, 0, m, i);
+      }
+      break;
+    }
     if (v > alpha) {
       alpha = v;
       updatePv(board, 0, m, i);
@@ -148,6 +156,6 @@ int searchRoot(Board& board, int depth, int alpha, int beta) {
   const int bound = best <= entryAlpha ? BOUND_UPPER : best >= beta ? BOUND_LOWER : BOUND_EXACT;
   creditRootMove(board, root, bestMove, bound, depth, lastGain);
   if (depth >= 1 && (std::abs(best) < MATE_BOUND || std::abs(best) > PERPETUAL))
-    storeHash(board, depth, best, bound, bestMove);
+    storeHash(board, 0, depth, best, bound, bestMove);
   return best;
 }

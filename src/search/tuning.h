@@ -38,6 +38,13 @@ constexpr int QUIESCE_REPETITION_PLIES = 4;
 // ---- null move
 constexpr int NULL_MOVE_DEPTH_CUT = 4;     // the null move searches depth - 4
 constexpr int NULL_MOVE_EVAL_DEPTH = 4;    // above it the static score must reach beta
+// With the adaptive null move: one more ply per this much depth, and at
+// most this many more for the static margin over beta.
+constexpr int NULL_MOVE_DEPTH_DIVISOR = 4;
+constexpr int NULL_MOVE_MAX_MARGIN_PLIES = 3;
+// Internal iterative reduction: nodes without a table move from this depth
+// on are searched one ply shallower.
+constexpr int IIR_MIN_DEPTH = 4;
 constexpr int ENDGAME_PHASE = 2;           // gamePhase from which the null move is verified
 constexpr int NULL_MOVE_MATERIAL_LIMIT = 3;  // endgame: more material than this to pass
 // Material count of a side for the null move, per presence bit of the side's
@@ -55,11 +62,11 @@ constexpr int THREAT_MATE = 3;      // the null move ran into a mate
 // A move whose new position has this much capture budget is extended.
 constexpr int CAPTURE_EXTENSION_BUDGET = 80;
 
-// ---- picker stages the search looks at
-constexpr int PICKER_STAGE_GENERATE_QUIETS = 6;  // stages below: hash move, captures, killers
-constexpr int PICKER_STAGE_QUIETS = 7;
-
 // ---- root
+// Aspiration windows from this iteration on; a window wider than this is
+// given up for the full one.
+constexpr int ASPIRATION_MIN_DEPTH = 4;
+constexpr int ASPIRATION_FULL_WIDTH = 1000;
 // The hash move's root ordering bonus, as a multiple of the rook value.
 constexpr double ROOT_HASH_MOVE_BONUS = 1.33;
 

@@ -70,7 +70,7 @@ class Search : public ::testing::Test {
     return rootPv.count >= 1 && kit::isLegal(*board, kit::moveText(rootPv.moves[0]));
   }
   static int stored(int depth, Move* m, int* score = nullptr) {  // the probe code
-    int code = 0, s = probeHash(*board, depth, -MATE, MATE, m, &code, true);
+    int code = 0, s = probeHash(*board, 0, depth, -MATE, MATE, m, &code, true);
     if (score != nullptr) *score = s;
     return code;
   }

@@ -41,6 +41,15 @@ void clearEntries() {
     table[i] = HashEntry{0, EMPTY_DEPTH, 0, 0, 0, 0, 0};
 }
 
+// Mate scores (beyond the perpetual-check range) from the root's view to
+// the node's and back; other scores are kept as they are.
+inline int toStored(int score, int ply) {
+  return score > PERPETUAL ? score + ply : score < -PERPETUAL ? score - ply : score;
+}
+inline int fromStored(int score, int ply) {
+  return score > PERPETUAL ? score - ply : score < -PERPETUAL ? score + ply : score;
+}
+
 inline HashEntry& slotOf(const Board& board) {
   return table[keyLow(board.currentPly->zobrist) & indexMask];
 }
@@ -94,7 +103,7 @@ int hashGeneration() { return generation; }
 uint64_t hashEntryCount() { return entryCount; }
 HashEntry* hashEntryFor(ZobristKey key) { return &table[keyLow(key) & indexMask]; }
 
-int probeHash(const Board& board, int depth, int alpha, int beta, Move* move,
+int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
               int* code, bool allowShallow) {
   const HashEntry& e = slotOf(board);
   if (e.lock != keyHigh(board.currentPly->zobrist)) {
@@ -104,14 +113,15 @@ int probeHash(const Board& board, int depth, int alpha, int beta, Move* move,
   }
   *move = Move{e.moveFrom, e.moveTo, HASH_MOVE_SCORE};
   if (depth <= e.depth && (allowShallow || depth > SHALLOW_DEPTH)) {
+    const int score = fromStored(e.score, ply);
     if (e.bound == BOUND_EXACT) {
       *code = 0;
-      return e.score;
+      return score;
     }
-    if ((e.bound == BOUND_LOWER && e.score >= beta) ||
-        (e.bound == BOUND_UPPER && e.score <= alpha)) {
+    if ((e.bound == BOUND_LOWER && score >= beta) ||
+        (e.bound == BOUND_UPPER && score <= alpha)) {
       *code = 1;
-      return e.score;
+      return score;
     }
     *code = 2;
     return NO_SCORE;
@@ -130,12 +140,13 @@ bool shouldReplace(const HashEntry& entry, int depth, int bound, int score) {
   return false;
 }
 
-void storeHash(const Board& board, int depth, int score, int bound, Move move) {
+void storeHash(const Board& board, int ply, int depth, int score, int bound, Move move) {
   if (stopRequested) return;
+  const int stored = toStored(score, ply);
   HashEntry& e = slotOf(board);
   const uint32_t lock = keyHigh(board.currentPly->zobrist);
   if (e.lock == lock) {
-    if (!searchOptions.alwaysReplace && !shouldReplace(e, depth, bound, score)) return;
+    if (!searchOptions.alwaysReplace && !shouldReplace(e, depth, bound, stored)) return;
     const int deeper = e.depth > depth ? 1 : 0;
     if (MoveReplaces[deeper][e.bound][bound]) {
       e.moveFrom = move.from;
@@ -147,7 +158,7 @@ void storeHash(const Board& board, int depth, int score, int bound, Move move) {
     e.moveTo = move.to;
   }
   e.bound = static_cast<uint8_t>(bound);
-  e.score = static_cast<int16_t>(score);
+  e.score = static_cast<int16_t>(stored);
   e.age = static_cast<uint8_t>(generation);
   const bool mateLower = score >= MATE_BOUND && bound != BOUND_UPPER;
   const bool mateUpper = score <= -MATE_BOUND && bound != BOUND_LOWER;

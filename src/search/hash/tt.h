@@ -35,9 +35,11 @@ uint64_t hashEntryCount();
 // The entry slot of a key (tests and diagnostics).
 HashEntry* hashEntryFor(ZobristKey key);
 
-int probeHash(const Board& board, int depth, int alpha, int beta, Move* move,
+// Mate scores are stored as distances from the node and read back as
+// distances from the root: ply is the node's distance from the root.
+int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
               int* code, bool allowShallow);
-void storeHash(const Board& board, int depth, int score, int bound, Move move);
+void storeHash(const Board& board, int ply, int depth, int score, int bound, Move move);
 bool shouldReplace(const HashEntry& entry, int depth, int bound, int score);
 // Start-up consistency scan; reports odd depths through showDebugInt. The
 // bound is the search options' hashCheckBound: a stored depth below -bound

@@ -19,7 +19,7 @@ class TransTable : public ::testing::Test {
   void at(uint32_t high, uint32_t low) { board->currentPly->zobrist = (ZobristKey(high) << 32) | low; }
   // *code: 0 exact, 1 a bound that cuts, 2 one that does not, 3 too shallow, 4 no entry.
   int probe(int depth, int alpha, int beta, int* code, bool shallow = false) {
-    return probeHash(*board, depth, alpha, beta, &move, code, shallow);
+    return probeHash(*board, 0, depth, alpha, beta, &move, code, shallow);
   }
   bool sameImage(const std::vector<HashEntry>& a, size_t from = 0) {
     return std::memcmp(&a[from], hashEntryFor(0) + from, (a.size() - from) * sizeof(HashEntry)) == 0;
@@ -34,7 +34,7 @@ TEST_F(TransTable, ProbeAnswersByBoundAndDepth) {
   at(0xABCD, 5);
   EXPECT_EQ(probe(3, -100, 100, &code), NO_SCORE);
   EXPECT_TRUE(code == 4 && isNullMove(move));
-  storeHash(*board, 6, 40, BOUND_EXACT, moveFromTo(0x37, 0x47));
+  storeHash(*board, 0, 6, 40, BOUND_EXACT, moveFromTo(0x37, 0x47));
   EXPECT_EQ(probe(6, -100, 100, &code), 40);
   EXPECT_TRUE(code == 0 && sameMove(move, moveFromTo(0x37, 0x47)));
   EXPECT_EQ(probe(7, -100, 100, &code), NO_SCORE);
@@ -42,13 +42,13 @@ TEST_F(TransTable, ProbeAnswersByBoundAndDepth) {
   EXPECT_EQ(probe(2, -100, 100, &code), NO_SCORE) << "depth 2 or less only when allowed";
   EXPECT_EQ(probe(2, -100, 100, &code, true), 40);
   at(0xABCE, 6);  // a lower bound cuts at beta and above, an upper one at alpha and below
-  storeHash(*board, 6, 70, BOUND_LOWER, NULL_MOVE);
+  storeHash(*board, 0, 6, 70, BOUND_LOWER, NULL_MOVE);
   EXPECT_EQ(probe(5, -100, 70, &code), 70);
   EXPECT_EQ(code, 1);
   EXPECT_EQ(probe(5, -100, 71, &code), NO_SCORE);
   EXPECT_EQ(code, 2);
   at(0xABCF, 7);
-  storeHash(*board, 6, -30, BOUND_UPPER, NULL_MOVE);
+  storeHash(*board, 0, 6, -30, BOUND_UPPER, NULL_MOVE);
   EXPECT_EQ(probe(5, -30, 100, &code), -30);
   EXPECT_EQ(code, 1);
   EXPECT_EQ(probe(5, -31, 100, &code), NO_SCORE);
@@ -61,13 +61,13 @@ TEST_F(TransTable, ProbeAnswersByBoundAndDepth) {
 TEST_F(TransTable, ProvenMateBoundsServeEveryDepth) {
   int code;
   at(11, 1);
-  storeHash(*board, 3, MATE - 7, BOUND_LOWER, NULL_MOVE);
+  storeHash(*board, 0, 3, MATE - 7, BOUND_LOWER, NULL_MOVE);
   for (int depth = 0; depth <= 114; ++depth) EXPECT_EQ(probe(depth, 0, 500, &code, true), MATE - 7) << depth;
   at(12, 2);
-  storeHash(*board, 2, -MATE_BOUND, BOUND_UPPER, NULL_MOVE);
+  storeHash(*board, 0, 2, -MATE_BOUND, BOUND_UPPER, NULL_MOVE);
   EXPECT_EQ(probe(40, -MATE_BOUND, 0, &code), -MATE_BOUND);
   at(13, 3);  // a mate score on the side of its bound that proves nothing
-  storeHash(*board, 2, MATE - 3, BOUND_UPPER, NULL_MOVE);
+  storeHash(*board, 0, 2, MATE - 3, BOUND_UPPER, NULL_MOVE);
   EXPECT_EQ(probe(3, MATE - 3, MATE, &code), NO_SCORE);
   EXPECT_EQ(code, 3);
 }
@@ -76,13 +76,13 @@ TEST_F(TransTable, NothingIsStoredWhileStoppingAndSparesStayUntouched) {
   const std::vector<HashEntry> before = image();
   stopRequested = 1;
   at(8, 4);
-  storeHash(*board, 9, 99, BOUND_EXACT, moveFromTo(0x35, 0x36));
+  storeHash(*board, 0, 9, 99, BOUND_EXACT, moveFromTo(0x35, 0x36));
   EXPECT_TRUE(sameImage(before));
   stopRequested = 0;
   std::mt19937 rng(5);
   for (int i = 0, code; i < 5000; ++i) {
     at(rng() | 1, rng());
-    storeHash(*board, int(rng() % 20), int(rng() % 2000) - 1000, int(rng() % 3), moveFromTo(0x33, 0x34));
+    storeHash(*board, 0, int(rng() % 20), int(rng() % 2000) - 1000, int(rng() % 3), moveFromTo(0x33, 0x34));
     probe(int(rng() % 20), -50, 50, &code);
   }
   EXPECT_TRUE(sameImage(before, hashEntryCount()));
