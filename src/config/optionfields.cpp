@@ -88,6 +88,7 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_SWITCH(useIir),
     OPTION_SWITCH(historyPenalty),
     OPTION_SWITCH(iterationTimeGuard),
+    OPTION_VALUE(quiesceProbePlies, 0, MAX_PRUNING_DEPTH, 0),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

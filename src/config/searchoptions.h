@@ -72,7 +72,8 @@ struct SearchOptions {
   uint8_t useIir;                  // 0xAC: one ply less instead of the inner search
   uint8_t historyPenalty;          // 0xAD: quiet moves tried before a cut-off lose
   uint8_t iterationTimeGuard;      // 0xAE: no iteration that cannot finish in time
-  uint8_t reservedAF;
+  uint8_t quiesceProbePlies;       // 0xAF: the quiescence search probes the table
+                                   //       only this many plies deep (0: as designed)
   uint8_t reservedB0[90];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;

@@ -1,5 +1,7 @@
 #include "config/timemanager.h"
 
+#include <algorithm>
+
 TimeManager timeManager;
 
 namespace {
@@ -50,9 +52,32 @@ bool TimeManager::shouldStopAfterIteration(int64_t now, int64_t softDeadline) {
   return stopNow != 0;
 }
 
+bool TimeManager::guardedStopAfterIteration(int64_t now, int64_t softDeadline,
+                                            int64_t hardDeadline, int depth,
+                                            bool bestMoveChanged) {
+  const int64_t spent = now - iterationStartMs;
+  double growth = TM_GUARD_GROWTH_FIRST;
+  if (lastIterationMs > 0)
+    growth = std::clamp(static_cast<double>(spent) / static_cast<double>(lastIterationMs),
+                        TM_GUARD_GROWTH_MIN, TM_GUARD_GROWTH_MAX);
+  lastIterationMs = std::max<int64_t>(spent, 1);
+  stableIterations = bestMoveChanged ? 0 : stableIterations + 1;
+  if (now + static_cast<int64_t>(static_cast<double>(spent) * growth) > hardDeadline) return true;
+  double scale = 1.0;
+  if ((bestMoveChanged && depth >= TM_GUARD_MIN_DEPTH) || extendTime)
+    scale = TM_GUARD_UNSTABLE_SCALE;
+  else if (stableIterations >= TM_GUARD_STABLE_ITERATIONS ||
+           (easyMove && stableIterations >= TM_GUARD_EASY_STABLE_ITERATIONS))
+    scale = TM_GUARD_STABLE_SCALE;
+  const double budget = static_cast<double>(softDeadline - startMs);
+  return static_cast<double>(now - startMs) >= budget * scale * TM_GUARD_START_SHARE;
+}
+
 bool TimeManager::mustStopNow(int64_t now, int64_t softDeadline,
                               int64_t hardDeadline) const {
   if (now >= hardDeadline) return true;
+  // Guarded iterations were expected to end in time: they run to the end.
+  if (guard) return false;
   if (now < softDeadline) return false;
   // Past the soft deadline: a falling score may use the time up to the hard
   // deadline; otherwise stop, unless a later root move is being searched.

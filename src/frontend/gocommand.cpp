@@ -39,7 +39,13 @@ GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth,
     const int64_t clock = parseBoundedInt(t, GO_MAX_SECONDS * unitsPerSecond);
     const char* movesToGo = findWord(line, "movestogo");
     const char* increment = findWord(line, "increment");
-    const int64_t divisor = std::max(movesDivisor, 1);
+    // Moves to go shrink the share: the clock need only last until the
+    // next control, with a reserve of moves.
+    int64_t divisor = std::max(movesDivisor, 1);
+    if (movesToGo != nullptr) {
+      const int64_t toGo = parseBoundedInt(movesToGo, GO_MAX_MOVES_TO_GO);
+      if (toGo > 0) divisor = std::min<int64_t>(divisor, toGo + MOVES_TO_GO_RESERVE);
+    }
     // Without moves to go or an increment the clock must last the whole
     // game: the same share as with moves to go.
     int64_t ms = clock * msPerUnit / divisor;

@@ -12,6 +12,8 @@ constexpr int MS_PER_SECOND = 1000;
 // same limits hold, scaled.
 constexpr int GO_MAX_SECONDS = 600000;
 constexpr int GO_MAX_MOVES_TO_GO = 1024;
+// The moves a clock with moves to go is shared among beyond those moves.
+constexpr int MOVES_TO_GO_RESERVE = 2;
 constexpr int GO_MAX_INCREMENT = 1024;
 constexpr int GO_MAX_DEPTH = 255;
 constexpr int GO_INFINITE_MS = 3600000;

@@ -101,14 +101,15 @@ int staticExchange(Board& b, Move m) {
     side = otherSide(side);
     from = cheapestAttacker(b, side, to);
     if (from == NO_SQUARE || d + 1 >= MAX_EXCHANGE) break;
+    // What the side taking now has won should the exchange end here.
     ++d;
     gain[d] = valueOn(b, to) - gain[d - 1];
-    // Neither side can do better by going on.
-    if (std::max(-gain[d - 1], gain[d]) < 0) break;
   }
   while (--lifts >= 0) b.squares[lifted[lifts]] = liftedCode[lifts];
   b.squares[to] = victim;
-  while (--d > 0) gain[d - 1] = -std::max(-gain[d - 1], gain[d]);
+  // From the last capture back: each side takes only when that beats
+  // leaving the exchange where it stands.
+  for (; d > 0; --d) gain[d - 1] = -std::max(-gain[d - 1], gain[d]);
   return gain[0];
 }
 

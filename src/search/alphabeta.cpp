@@ -287,6 +287,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
         continue;
     }
     if (board.makeMove(m)) continue;
+    prefetchHash(board);
     // Futile quiet moves: only a check can lift the score to alpha.
     if (quiet && pruning.futile && best > -MATE_BOUND && !board.inCheck()) {
       board.unmakeMove();

@@ -38,6 +38,19 @@ void resetTimeManager() {
   tm.rootMoveIndex = 0;
   tm.lastScore = 0;
   tm.scoreDropped = tm.extendTime = tm.failHighSeen = tm.easyMove = tm.stopNow = 0;
+  tm.guard = searchOptions.iterationTimeGuard != 0;
+  tm.lastIterationMs = 0;
+  tm.stableIterations = 0;
+}
+
+// Whether the clock ends the search after an iteration of `depth`.
+bool timeIsUp(int depth, Move previousBest) {
+  if (depth <= 1 || !clockWatched()) return false;
+  const int64_t now = engineClockMs();
+  if (!timeManager.guard) return timeManager.shouldStopAfterIteration(now, softDeadlineMs);
+  const bool changed = !sameMove(rootPv.moves[0], previousBest);
+  return timeManager.guardedStopAfterIteration(now, softDeadlineMs, hardDeadlineMs, depth,
+                                               changed);
 }
 
 // Soft and hard deadlines from the option record's time limit, counted from
@@ -140,15 +153,15 @@ void deepen(Board& board, int maxDepth) {
   for (int depth = 1; depth <= maxDepth; ++depth) {
     iterationDepth = depth;
     timeManager.startIteration();
+    timeManager.iterationStartMs = engineClockMs();
+    const Move previousBest = rootPv.moves[0];
     const int v = aspirate(board, depth, rootScore);
     const bool stopped = stopRequested != 0;
     if (!stopped || board.pvLines[0].count > 0) copyPv(&rootPv, board.pvLines[0]);
     if (stopped) return;
     rootScore = v;
     noteIterationDone(root, depth, v);
-    if (depth > 1 && clockWatched() &&
-        timeManager.shouldStopAfterIteration(engineClockMs(), softDeadlineMs))
-      return;
+    if (timeIsUp(depth, previousBest)) return;
     checkAndStorePv(board, 0);
     reportIteration(board, depth, v);
     if (stopHeard) return;  // a stop that came during the first iteration

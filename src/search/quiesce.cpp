@@ -32,7 +32,10 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
   }
 
   Move hashMove = NULL_MOVE;
-  if (ply < iterationDepth + QUIESCE_PROBE_PLIES) {
+  const bool probe = searchOptions.quiesceProbePlies
+                         ? ply - checkPlyLimit < searchOptions.quiesceProbePlies
+                         : ply < iterationDepth + QUIESCE_PROBE_PLIES;
+  if (probe) {
     int code = 0;
     probeHash(board, ply, 0, alpha, beta, &hashMove, &code, false);
   }
@@ -51,6 +54,7 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
     if (!evasions && searchOptions.useSee && !isQuiet(board, m) && !exchangeAtLeast(board, m, 0))
       continue;
     if (board.makeMove(m)) continue;
+    prefetchHash(board);
     const int v = -quiesce(board, ply + 1, -beta, -alpha);
     board.unmakeMove();
     if (v <= best) continue;

@@ -36,6 +36,8 @@ TEST(GoCommand, NumbersBudgetsAndDepths) {
       {"go time 60 increment 2", false, 3500, 30, 60000},
       {"go time 60000 increment 2000", true, 3500, 30, 60000},
       {"go time 60", false, 1500, 30, 60000},  // sudden death: the clock lasts the game
+      {"go time 60 movestogo 8", false, 6000, 30, 60000},  // to the next control, 2 in reserve
+      {"go time 60 movestogo 90", false, 1500, 30, 60000},
       {"go time 99999999999", true, 600000000 / 40, 30, 600000000},
       {"go time 60 depth 7", false, GO_DEPTH_ONLY_MS, 7, 60000},
       {"go depth 300", false, GO_DEPTH_ONLY_MS, 255, -1},

@@ -103,6 +103,8 @@ int hashGeneration() { return generation; }
 uint64_t hashEntryCount() { return entryCount; }
 HashEntry* hashEntryFor(ZobristKey key) { return &table[keyLow(key) & indexMask]; }
 
+void prefetchHash(const Board& board) { __builtin_prefetch(&slotOf(board)); }
+
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
               int* code, bool allowShallow) {
   const HashEntry& e = slotOf(board);

@@ -37,6 +37,8 @@ HashEntry* hashEntryFor(ZobristKey key);
 
 // Mate scores are stored as distances from the node and read back as
 // distances from the root: ply is the node's distance from the root.
+// Starts loading the slot of the board's position into the cache.
+void prefetchHash(const Board& board);
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
               int* code, bool allowShallow);
 void storeHash(const Board& board, int ply, int depth, int score, int bound, Move move);

@@ -66,6 +66,14 @@ TEST_F(TransTable, ProvenMateBoundsServeEveryDepth) {
   at(12, 2);
   storeHash(*board, 0, 2, -MATE_BOUND, BOUND_UPPER, NULL_MOVE);
   EXPECT_EQ(probe(40, -MATE_BOUND, 0, &code), -MATE_BOUND);
+  // Mates keep their distance from the node: found 7 plies from the root at
+  // ply 3, read at ply 5 it is 2 plies further from the root.
+  at(14, 4);
+  storeHash(*board, 3, 4, MATE - 7, BOUND_EXACT, NULL_MOVE);
+  EXPECT_EQ(probeHash(*board, 5, 4, -MATE, MATE, &move, &code, true), MATE - 9);
+  at(15, 5);
+  storeHash(*board, 4, 4, 6 - MATE, BOUND_EXACT, NULL_MOVE);
+  EXPECT_EQ(probeHash(*board, 1, 4, -MATE, MATE, &move, &code, true), 3 - MATE);
   at(13, 3);  // a mate score on the side of its bound that proves nothing
   storeHash(*board, 0, 2, MATE - 3, BOUND_UPPER, NULL_MOVE);
   EXPECT_EQ(probe(3, MATE - 3, MATE, &code), NO_SCORE);
