@@ -1,0 +1,36 @@
+// The iteration guard of the time manager: budget 1000 ms from 0, hard
+// deadline 2500 ms.
+#include <gtest/gtest.h>
+
+#include "config/timemanager.h"
+
+namespace {
+
+struct Guard {
+  TimeManager tm;
+  Guard() { tm.guard = true; }
+  // An iteration of `depth` from `start` to `end`: true when the search stops.
+  bool iteration(int64_t start, int64_t end, int depth, bool changed = false) {
+    tm.iterationStartMs = start;
+    return tm.guardedStopAfterIteration(end, 1000, 2500, depth, changed);
+  }
+};
+
+TEST(IterationGuard, StartsOnlyIterationsThatCanEnd) {
+  Guard g;
+  EXPECT_FALSE(g.iteration(0, 100, 5));
+  EXPECT_FALSE(g.iteration(100, 400, 6));  // grew 3 times: the next ends near 1300
+  EXPECT_TRUE(g.iteration(400, 1300, 7));  // the next would end past 2500
+  EXPECT_TRUE(g.tm.mustStopNow(2500, 1000, 2500));
+  EXPECT_FALSE(g.tm.mustStopNow(2499, 1000, 2500)) << "a started iteration runs to the end";
+}
+
+TEST(IterationGuard, MoreTimeForANewBestMoveLessForAnOldOne) {
+  Guard changed, same, stable;
+  EXPECT_FALSE(changed.iteration(500, 700, 8, true));
+  EXPECT_TRUE(same.iteration(500, 700, 8, false));
+  for (int i = 0; i < TM_GUARD_STABLE_ITERATIONS - 1; ++i) EXPECT_FALSE(stable.iteration(0, 10, 3));
+  EXPECT_TRUE(stable.iteration(300, 400, 8));  // past 0.6 x 0.6 of the budget
+}
+
+}  // namespace
