@@ -74,7 +74,11 @@ struct SearchOptions {
   uint8_t iterationTimeGuard;      // 0xAE: no iteration that cannot finish in time
   uint8_t quiesceProbePlies;       // 0xAF: the quiescence search probes the table
                                    //       only this many plies deep (0: as designed)
-  uint8_t reservedB0[90];
+  uint8_t useCounterMove;          // 0xB0: the last refutation of a move is its first quiet reply
+  uint8_t reservedB1;
+  int16_t deltaMargin;             // 0xB2: quiescence captures whose victim cannot lift
+                                   //       the static score to alpha by this margin are skipped
+  uint8_t reservedB4[86];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;
   int32_t printMinDepth;           // 0x10C

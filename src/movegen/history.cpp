@@ -10,6 +10,7 @@
 #include "movegen/picker.h"
 
 HistoryEntry historyTable[32][HISTORY_SLOTS];
+Move counterMoves[32][256];
 uint8_t historySlotTable[256][EMPTY + 1];
 int depthBonusTable[DEPTH_BONUS_ENTRIES];
 
@@ -29,6 +30,8 @@ void buildHistoryTables() {
 void historyClear() {
   for (auto& row : historyTable)
     for (HistoryEntry& e : row) e = HistoryEntry{0, 1, 1};
+  for (auto& row : counterMoves)
+    for (Move& m : row) m = NULL_MOVE;
 }
 
 namespace {
@@ -112,6 +115,17 @@ void historyPenalizeTried(MovePicker& picker, int depth, Move best) {
     HistoryEntry& e = scoreEntry(b, m);
     e.score = std::max(0, e.score - malus);
   }
+}
+
+Move counterMoveOf(const Board& board) {
+  const Move last = board.currentPly[-1].move;
+  if (isNullMove(last)) return NULL_MOVE;
+  return counterMoves[board.squares[last.to]][last.to];
+}
+
+void setCounterMove(const Board& board, Move m) {
+  const Move last = board.currentPly[-1].move;
+  if (!isNullMove(last)) counterMoves[board.squares[last.to]][last.to] = m;
 }
 
 void setKiller(MovePicker& picker, Move m) {

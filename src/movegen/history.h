@@ -44,6 +44,11 @@ void markTriedMoves(MovePicker& picker);
 // the score a cut-off at this depth would have earned them (never below 0).
 void historyPenalizeTried(MovePicker& picker, int depth, Move best);
 
+// ---- counter moves: the quiet move that last refuted a move, by the
+// moved piece and its destination
+Move counterMoveOf(const Board& board);  // for the move that led to the board
+void setCounterMove(const Board& board, Move m);
+
 // ---- killers
 void setKiller(MovePicker& picker, Move m);
 void setCaptureKiller(MovePicker& picker, Move m);

@@ -62,6 +62,7 @@ void MovePicker::reset(Move hash) {
   end = PICKER_RESERVED_SLOTS;
   side = board->sideToMove;
   inCheck = board->inCheck();
+  counterMove = NULL_MOVE;
   moves[0] = isNullMove(hash) || isPseudoLegal(*board, side, hash) ? hash : NULL_MOVE;
 }
 
@@ -133,6 +134,9 @@ Move MovePicker::next() {
       } else {
         end += generateQuiets(b, side, moves + end);
         scoreQuietRange(b, moves, cursor, end);
+        if (!isNullMove(counterMove))
+          for (int i = cursor; i < end; ++i)
+            if (sameMove(moves[i], counterMove)) moves[i].score = COUNTER_MOVE_SCORE;
       }
       sortMoves(moves, cursor, end);
       [[fallthrough]];

@@ -204,6 +204,7 @@ void creditBestMove(Board& board, MovePicker& picker, Move best, int bound, int 
     markTriedMoves(picker);
     if (searchOptions.historyPenalty && isQuiet(board, best))
       historyPenalizeTried(picker, depth, best);
+    if (searchOptions.useCounterMove && isQuiet(board, best)) setCounterMove(board, best);
     historyGood(board, best);
   } else if (lastGain > evalScript.rookMarginSmall) {
     picker.searchMove = best;
@@ -275,6 +276,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
 
   MovePicker& picker = *pickerAt(ply);
   picker.reset(hashMove);
+  if (searchOptions.useCounterMove) picker.counterMove = counterMoveOf(board);
   board.pvLines[ply + 1].count = 0;
   int moveCount = 0, quietCount = 0, bestIndex = -1, lastGain = 0;
   Move bestMove = NULL_MOVE;

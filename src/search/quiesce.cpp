@@ -2,6 +2,7 @@
 // (and at the hand-over node under threat, quiet checks); in check, every
 // evasion with no stand pat.
 #include "board/board.h"
+#include "board/tables.h"
 #include "config/searchoptions.h"
 #include "eval/evaluate.h"
 #include "movegen/history.h"
@@ -41,9 +42,12 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
   }
   MovePicker& picker = *pickerAt(ply);
   const bool evasions = board.inCheck() && searchOptions.quiesceCheckEvasions;
+  // Captures of victims worth less than this cannot reach alpha.
+  int deltaFloor = -MATE;
   if (!evasions) {
     const int s = evaluate(board, ply, alpha, beta, &picker.threatCount);
     if (s >= beta) return s;
+    if (searchOptions.deltaMargin) deltaFloor = alpha - s - searchOptions.deltaMargin;
     if (s > alpha) alpha = s;
     best = s;
   }
@@ -51,8 +55,10 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
   picker.reset(hashMove);  // drops a hash move that cannot be played here
   for (Move m = picker.nextQuiescence(); !isNullMove(m); m = picker.nextQuiescence()) {
     // A capture that loses material in the exchange cannot lift the score.
-    if (!evasions && searchOptions.useSee && !isQuiet(board, m) && !exchangeAtLeast(board, m, 0))
-      continue;
+    if (!evasions && !isQuiet(board, m)) {
+      if (SEE_VALUE[PieceTypeOf[board.squares[m.to]]] < deltaFloor) continue;
+      if (searchOptions.useSee && !exchangeAtLeast(board, m, 0)) continue;
+    }
     if (board.makeMove(m)) continue;
     prefetchHash(board);
     const int v = -quiesce(board, ply + 1, -beta, -alpha);
