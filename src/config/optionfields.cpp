@@ -91,6 +91,7 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_VALUE(quiesceProbePlies, 0, MAX_PRUNING_DEPTH, 0),
     OPTION_SWITCH(useCounterMove),
     OPTION_VALUE(deltaMargin, 0, MAX_MARGIN, 0),
+    OPTION_SWITCH(hashBuckets),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

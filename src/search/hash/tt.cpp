@@ -17,6 +17,7 @@ constexpr int GENERATIONS = 16;
 constexpr int SMALL_HASH_MB = 4;    // smaller requests get the minimum size
 constexpr int SHALLOW_DEPTH = 2;    // probes this shallow need allowShallow
 constexpr int DEEPEST_SANE_DEPTH = 115;
+constexpr int BUCKET_SIZE = 4;      // entries per bucket with hashBuckets on
 
 HashEntry* table = nullptr;
 uint64_t entryCount = 0;
@@ -52,6 +53,21 @@ inline int fromStored(int score, int ply) {
 
 inline HashEntry& slotOf(const Board& board) {
   return table[keyLow(board.currentPly->zobrist) & indexMask];
+}
+
+// With buckets, the slot of a position is the entry of its bucket holding
+// its lock; failing that, the entry a new position would take: an empty
+// one, else the shallowest after ageing. Without, the one slot of the key.
+inline HashEntry& entryOf(const Board& board, uint32_t lock) {
+  if (!searchOptions.hashBuckets) return slotOf(board);
+  HashEntry* bucket = &table[keyLow(board.currentPly->zobrist) & indexMask & ~(BUCKET_SIZE - 1)];
+  HashEntry* victim = bucket;
+  for (int i = 0; i < BUCKET_SIZE; ++i) {
+    if (bucket[i].lock == lock) return bucket[i];
+    if (bucket[i].depth - ageTable[bucket[i].age] < victim->depth - ageTable[victim->age])
+      victim = &bucket[i];
+  }
+  return *victim;
 }
 
 }  // namespace
@@ -107,8 +123,9 @@ void prefetchHash(const Board& board) { __builtin_prefetch(&slotOf(board)); }
 
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
               int* code, bool allowShallow) {
-  const HashEntry& e = slotOf(board);
-  if (e.lock != keyHigh(board.currentPly->zobrist)) {
+  const uint32_t lock = keyHigh(board.currentPly->zobrist);
+  const HashEntry& e = entryOf(board, lock);
+  if (e.lock != lock) {
     *move = NULL_MOVE;
     *code = 4;
     return NO_SCORE;
@@ -145,8 +162,8 @@ bool shouldReplace(const HashEntry& entry, int depth, int bound, int score) {
 void storeHash(const Board& board, int ply, int depth, int score, int bound, Move move) {
   if (stopRequested) return;
   const int stored = toStored(score, ply);
-  HashEntry& e = slotOf(board);
   const uint32_t lock = keyHigh(board.currentPly->zobrist);
+  HashEntry& e = entryOf(board, lock);
   if (e.lock == lock) {
     if (!searchOptions.alwaysReplace && !shouldReplace(e, depth, bound, stored)) return;
     const int deeper = e.depth > depth ? 1 : 0;
