@@ -62,15 +62,16 @@ bool TimeManager::guardedStopAfterIteration(int64_t now, int64_t softDeadline,
                         TM_GUARD_GROWTH_MIN, TM_GUARD_GROWTH_MAX);
   lastIterationMs = std::max<int64_t>(spent, 1);
   stableIterations = bestMoveChanged ? 0 : stableIterations + 1;
-  if (now + static_cast<int64_t>(static_cast<double>(spent) * growth) > hardDeadline) return true;
+  const int64_t expectedEnd = now + static_cast<int64_t>(static_cast<double>(spent) * growth);
+  if (expectedEnd > hardDeadline) return true;
   double scale = 1.0;
   if ((bestMoveChanged && depth >= TM_GUARD_MIN_DEPTH) || extendTime)
     scale = TM_GUARD_UNSTABLE_SCALE;
   else if (stableIterations >= TM_GUARD_STABLE_ITERATIONS ||
            (easyMove && stableIterations >= TM_GUARD_EASY_STABLE_ITERATIONS))
     scale = TM_GUARD_STABLE_SCALE;
-  const double budget = static_cast<double>(softDeadline - startMs);
-  return static_cast<double>(now - startMs) >= budget * scale * TM_GUARD_START_SHARE;
+  const double budget = static_cast<double>(softDeadline - startMs) * scale;
+  return static_cast<double>(expectedEnd - startMs) > budget;
 }
 
 bool TimeManager::mustStopNow(int64_t now, int64_t softDeadline,

@@ -22,10 +22,9 @@ constexpr float TM_MAX_HARD_LIMIT_FACTOR = 10.0f;
 constexpr double TM_GUARD_GROWTH_MIN = 1.3;
 constexpr double TM_GUARD_GROWTH_MAX = 4.0;
 constexpr double TM_GUARD_GROWTH_FIRST = 2.0;
-// Share of the budget after which no iteration starts, scaled up while the
-// best move keeps changing or the score falls, and down once the best move
-// has held for TM_GUARD_STABLE_ITERATIONS iterations.
-constexpr double TM_GUARD_START_SHARE = 0.6;
+// No iteration starts that is expected to end past the budget, scaled up
+// while the best move keeps changing or the score falls, and down once the
+// best move has held for TM_GUARD_STABLE_ITERATIONS iterations.
 constexpr double TM_GUARD_UNSTABLE_SCALE = 1.6;
 constexpr double TM_GUARD_STABLE_SCALE = 0.6;
 constexpr int TM_GUARD_STABLE_ITERATIONS = 5;
@@ -71,7 +70,7 @@ struct TimeManager {
   bool shouldStopAfterIteration(int64_t now, int64_t softDeadline);
   // With the guard: whether to stop after an iteration of `depth` that
   // ended now, its best move new or not. No iteration starts that is
-  // expected to end past the hard deadline.
+  // expected to end past the (scaled) budget or the hard deadline.
   bool guardedStopAfterIteration(int64_t now, int64_t softDeadline, int64_t hardDeadline,
                                  int depth, bool bestMoveChanged);
   bool mustStopNow(int64_t now, int64_t softDeadline, int64_t hardDeadline) const;

@@ -16,21 +16,22 @@ struct Guard {
   }
 };
 
-TEST(IterationGuard, StartsOnlyIterationsThatCanEnd) {
-  Guard g;
-  EXPECT_FALSE(g.iteration(0, 100, 5));
-  EXPECT_FALSE(g.iteration(100, 400, 6));  // grew 3 times: the next ends near 1300
-  EXPECT_TRUE(g.iteration(400, 1300, 7));  // the next would end past 2500
+TEST(IterationGuard, StartsOnlyIterationsThatCanEndInTime) {
+  Guard g, same;
+  EXPECT_FALSE(g.iteration(0, 100, 5));          // the next, twice as long, ends near 300
+  EXPECT_FALSE(same.iteration(0, 100, 5));
+  EXPECT_TRUE(same.iteration(100, 400, 6));      // grew 3 times: the next ends near 1300
+  EXPECT_FALSE(g.iteration(100, 400, 6, true));  // ... within a new best move's 1600
+  EXPECT_TRUE(g.iteration(400, 1300, 7, true));  // the next would end past 2500
   EXPECT_TRUE(g.tm.mustStopNow(2500, 1000, 2500));
   EXPECT_FALSE(g.tm.mustStopNow(2499, 1000, 2500)) << "a started iteration runs to the end";
 }
 
-TEST(IterationGuard, MoreTimeForANewBestMoveLessForAnOldOne) {
-  Guard changed, same, stable;
-  EXPECT_FALSE(changed.iteration(500, 700, 8, true));
-  EXPECT_TRUE(same.iteration(500, 700, 8, false));
+TEST(IterationGuard, LessTimeOnceTheBestMoveHolds) {
+  Guard stable;
   for (int i = 0; i < TM_GUARD_STABLE_ITERATIONS - 1; ++i) EXPECT_FALSE(stable.iteration(0, 10, 3));
-  EXPECT_TRUE(stable.iteration(300, 400, 8));  // past 0.6 x 0.6 of the budget
+  EXPECT_FALSE(Guard().iteration(300, 400, 8));  // ends near 600, within the budget
+  EXPECT_TRUE(stable.iteration(300, 400, 8));    // ... but past 0.6 of it
 }
 
 }  // namespace
