@@ -2,6 +2,7 @@
 // line input, sleeping, the engine clock, the program path and messages.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,11 @@ bool inputClosed();
 void resetInput(int fd);
 
 void sleepMs(int ms);
+
+// A block for a large table, on huge pages where the system grants them;
+// nullptr when the memory cannot be had. Released with freeLargeBlock.
+void* allocateLargeBlock(size_t bytes);
+void freeLargeBlock(void* block);
 // Milliseconds since the process started, from a monotonic clock.
 int64_t engineClockMs();
 

@@ -86,7 +86,7 @@ int allocateHash(int bits) {
   if (bits < 0) bits = 0;
   for (;; --bits) {
     const uint64_t n = uint64_t(1) << bits;
-    table = static_cast<HashEntry*>(std::malloc((n + SPARE_ENTRIES) * sizeof(HashEntry)));
+    table = static_cast<HashEntry*>(allocateLargeBlock((n + SPARE_ENTRIES) * sizeof(HashEntry)));
     if (table != nullptr || bits == 0) {
       if (table == nullptr) return -1;  // not even a handful of entries
       entryCount = n;
@@ -104,7 +104,7 @@ void clearHash() {
 }
 
 void freeHash() {
-  std::free(table);
+  freeLargeBlock(table);
   table = nullptr;
   entryCount = 0;
   indexMask = 0;
