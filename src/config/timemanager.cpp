@@ -64,12 +64,12 @@ bool TimeManager::guardedStopAfterIteration(int64_t now, int64_t softDeadline,
   stableIterations = bestMoveChanged ? 0 : stableIterations + 1;
   const int64_t expectedEnd = now + static_cast<int64_t>(static_cast<double>(spent) * growth);
   if (expectedEnd > hardDeadline) return true;
-  double scale = 1.0;
+  double scale = TM_GUARD_BUDGET_SCALE;
   if ((bestMoveChanged && depth >= TM_GUARD_MIN_DEPTH) || extendTime)
-    scale = TM_GUARD_UNSTABLE_SCALE;
+    scale *= TM_GUARD_UNSTABLE_SCALE;
   else if (stableIterations >= TM_GUARD_STABLE_ITERATIONS ||
            (easyMove && stableIterations >= TM_GUARD_EASY_STABLE_ITERATIONS))
-    scale = TM_GUARD_STABLE_SCALE;
+    scale *= TM_GUARD_STABLE_SCALE;
   const double budget = static_cast<double>(softDeadline - startMs) * scale;
   return static_cast<double>(expectedEnd - startMs) > budget;
 }

@@ -25,6 +25,7 @@ constexpr double TM_GUARD_GROWTH_FIRST = 2.0;
 // No iteration starts that is expected to end past the budget, scaled up
 // while the best move keeps changing or the score falls, and down once the
 // best move has held for TM_GUARD_STABLE_ITERATIONS iterations.
+constexpr double TM_GUARD_BUDGET_SCALE = 1.5;
 constexpr double TM_GUARD_UNSTABLE_SCALE = 1.6;
 constexpr double TM_GUARD_STABLE_SCALE = 0.6;
 constexpr int TM_GUARD_STABLE_ITERATIONS = 5;

@@ -16,13 +16,14 @@ struct Guard {
   }
 };
 
+// The guard's budget: 1000 ms x TM_GUARD_BUDGET_SCALE = 1500 ms.
 TEST(IterationGuard, StartsOnlyIterationsThatCanEndInTime) {
   Guard g, same;
   EXPECT_FALSE(g.iteration(0, 100, 5));          // the next, twice as long, ends near 300
   EXPECT_FALSE(same.iteration(0, 100, 5));
-  EXPECT_TRUE(same.iteration(100, 400, 6));      // grew 3 times: the next ends near 1300
-  EXPECT_FALSE(g.iteration(100, 400, 6, true));  // ... within a new best move's 1600
-  EXPECT_TRUE(g.iteration(400, 1300, 7, true));  // the next would end past 2500
+  EXPECT_TRUE(same.iteration(100, 500, 6));      // grew 4 times: the next ends near 2100
+  EXPECT_FALSE(g.iteration(100, 500, 6, true));  // ... within a new best move's 2400
+  EXPECT_TRUE(g.iteration(500, 2100, 7, true));  // the next would end past 2500
   EXPECT_TRUE(g.tm.mustStopNow(2500, 1000, 2500));
   EXPECT_FALSE(g.tm.mustStopNow(2499, 1000, 2500)) << "a started iteration runs to the end";
 }
@@ -30,8 +31,8 @@ TEST(IterationGuard, StartsOnlyIterationsThatCanEndInTime) {
 TEST(IterationGuard, LessTimeOnceTheBestMoveHolds) {
   Guard stable;
   for (int i = 0; i < TM_GUARD_STABLE_ITERATIONS - 1; ++i) EXPECT_FALSE(stable.iteration(0, 10, 3));
-  EXPECT_FALSE(Guard().iteration(300, 400, 8));  // ends near 600, within the budget
-  EXPECT_TRUE(stable.iteration(300, 400, 8));    // ... but past 0.6 of it
+  EXPECT_FALSE(Guard().iteration(300, 450, 8));  // ends near 750, within the budget
+  EXPECT_TRUE(stable.iteration(300, 450, 8));    // ... but past 0.6 of it (near 1050)
 }
 
 }  // namespace
