@@ -92,6 +92,7 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_SWITCH(useCounterMove),
     OPTION_VALUE(deltaMargin, 0, MAX_MARGIN, 0),
     OPTION_SWITCH(hashBuckets),
+    OPTION_SWITCH(seeOrdering),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

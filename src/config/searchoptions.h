@@ -79,7 +79,8 @@ struct SearchOptions {
   int16_t deltaMargin;             // 0xB2: quiescence captures whose victim cannot lift
                                    //       the static score to alpha by this margin are skipped
   uint8_t hashBuckets;             // 0xB4: four entries per slot
-  uint8_t reservedB5[85];
+  uint8_t seeOrdering;             // 0xB5: captures losing the exchange after the killers
+  uint8_t reservedB6[84];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;
   int32_t printMinDepth;           // 0x10C

@@ -9,7 +9,9 @@
 #include <cstring>
 
 #include "board/board.h"
+#include "config/searchoptions.h"
 #include "movegen/captureorder.h"
+#include "movegen/see.h"
 
 MovePicker pickerFrames[PICKER_SENTINEL_FRAMES + MAX_PLY];
 int checkPlyLimit = 0;
@@ -103,6 +105,12 @@ Move MovePicker::next() {
       while (cursor < end) {
         selectCapture(*this);
         if (moves[cursor].score < goodCaptureThreshold) break;
+        // A capture that loses the exchange waits behind the killers.
+        if (searchOptions.seeOrdering && !exchangeAtLeast(*board, moves[cursor], 0)) {
+          moves[cursor].score = LOSING_CAPTURE_SCORE;
+          sorted = 0;
+          continue;
+        }
         const Move m = moves[cursor++];
         if (!sameMove(m, moves[0])) return m;
       }

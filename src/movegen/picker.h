@@ -19,6 +19,8 @@ constexpr int SORT_SENTINEL_SCORE = -32767;
 constexpr int QUIET_SCORE_OFFSET = 32767;
 // The counter move's score: ahead of every other quiet move.
 constexpr int COUNTER_MOVE_SCORE = 0;
+// A capture that loses the exchange, with seeOrdering on: after the killers.
+constexpr int16_t LOSING_CAPTURE_SCORE = 0;
 // The quiescence picker offers quiet moves only at nodes whose evaluation
 // saw at least this many threats.
 constexpr int QUIET_CHECK_MIN_THREATS = 2;
