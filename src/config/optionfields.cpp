@@ -93,6 +93,7 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_VALUE(deltaMargin, 0, MAX_MARGIN, 0),
     OPTION_SWITCH(hashBuckets),
     OPTION_SWITCH(seeOrdering),
+    OPTION_SWITCH(useContinuationHistory),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

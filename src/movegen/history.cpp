@@ -4,6 +4,8 @@
 #include "movegen/history.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include "board/board.h"
 #include "board/tables.h"
@@ -11,6 +13,7 @@
 
 HistoryEntry historyTable[32][HISTORY_SLOTS];
 Move counterMoves[32][256];
+int16_t continuationTable[PIECE_KIND_COUNT][90][PIECE_KIND_COUNT][90];
 uint8_t historySlotTable[256][EMPTY + 1];
 int depthBonusTable[DEPTH_BONUS_ENTRIES];
 
@@ -32,6 +35,7 @@ void historyClear() {
     for (HistoryEntry& e : row) e = HistoryEntry{0, 1, 1};
   for (auto& row : counterMoves)
     for (Move& m : row) m = NULL_MOVE;
+  std::memset(continuationTable, 0, sizeof continuationTable);
 }
 
 namespace {
@@ -114,6 +118,42 @@ void historyPenalizeTried(MovePicker& picker, int depth, Move best) {
     if (sameMove(m, best) || !isQuiet(b, m)) continue;
     HistoryEntry& e = scoreEntry(b, m);
     e.score = std::max(0, e.score - malus);
+  }
+}
+
+namespace {
+
+// The entry of m after the last move; nullptr after a null move.
+int16_t* continuationEntry(const Board& b, Move m) {
+  const Move last = b.currentPly[-1].move;
+  if (isNullMove(last)) return nullptr;
+  return &continuationTable[PieceKindOf[b.squares[last.to]]][Square90[last.to]]
+                           [PieceKindOf[b.squares[m.from]]][Square90[m.to]];
+}
+
+// Moves the entry towards +-limit by bonus, less the closer it is.
+void gravity(int16_t* entry, int bonus) {
+  const int v = *entry + bonus - *entry * std::abs(bonus) / CONTINUATION_LIMIT;
+  *entry = static_cast<int16_t>(std::clamp(v, -CONTINUATION_LIMIT, CONTINUATION_LIMIT));
+}
+
+}  // namespace
+
+int continuationScore(const Board& board, Move m) {
+  const int16_t* e = continuationEntry(board, m);
+  return e == nullptr ? 0 : *e;
+}
+
+void continuationUpdate(MovePicker& picker, int depth, Move best) {
+  const Board& b = *picker.board;
+  const int bonus = std::min(depthBonus(depth), CONTINUATION_LIMIT / 4);
+  int16_t* e = continuationEntry(b, best);
+  if (e == nullptr) return;
+  gravity(e, bonus);
+  if (picker.stage != PICKER_STAGE_QUIETS) return;
+  for (int i = picker.quietStart; i < picker.cursor - 1; ++i) {
+    const Move m = picker.moves[i];
+    if (!sameMove(m, best) && isQuiet(b, m)) gravity(continuationEntry(b, m), -bonus);
   }
 }
 

@@ -44,6 +44,14 @@ void markTriedMoves(MovePicker& picker);
 // the score a cut-off at this depth would have earned them (never below 0).
 void historyPenalizeTried(MovePicker& picker, int depth, Move best);
 
+// ---- continuation history: how a quiet move fared right after the move
+// before it, by both moves' piece kinds and destinations; saturating at
+// +-CONTINUATION_LIMIT
+constexpr int CONTINUATION_LIMIT = 8192;
+int continuationScore(const Board& board, Move m);  // 0 after a null move
+// The cut-off move `best` gains, the quiet moves offered before it lose.
+void continuationUpdate(MovePicker& picker, int depth, Move best);
+
 // ---- counter moves: the quiet move that last refuted a move, by the
 // moved piece and its destination
 Move counterMoveOf(const Board& board);  // for the move that led to the board

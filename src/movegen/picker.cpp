@@ -6,11 +6,13 @@
 // every evasion in one sorted list.
 #include "movegen/picker.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "board/board.h"
 #include "config/searchoptions.h"
 #include "movegen/captureorder.h"
+#include "movegen/history.h"
 #include "movegen/see.h"
 
 MovePicker pickerFrames[PICKER_SENTINEL_FRAMES + MAX_PLY];
@@ -51,6 +53,15 @@ bool captureKillerPlayable(const MovePicker& p, Move killer) {
 bool quietKillerPlayable(const MovePicker& p, Move killer) {
   return !isNullMove(killer) && !sameMove(killer, p.moves[0]) && isQuiet(*p.board, killer) &&
          isPseudoLegal(*p.board, p.side, killer);
+}
+
+// Quiet scores with the continuation history added, kept in the quiet range.
+void addContinuationScores(const Board& b, Move* moves, int first, int last) {
+  for (int i = first; i < last; ++i) {
+    const int history = moves[i].score + QUIET_SCORE_OFFSET;
+    const int sum = std::clamp(history + continuationScore(b, moves[i]), 0, HISTORY_SCORE_LIMIT);
+    moves[i].score = static_cast<int16_t>(sum - QUIET_SCORE_OFFSET);
+  }
 }
 
 void findNodeCheckers(MovePicker& p) {
@@ -142,6 +153,7 @@ Move MovePicker::next() {
       } else {
         end += generateQuiets(b, side, moves + end);
         scoreQuietRange(b, moves, cursor, end);
+        if (searchOptions.useContinuationHistory) addContinuationScores(b, moves, cursor, end);
         if (!isNullMove(counterMove))
           for (int i = cursor; i < end; ++i)
             if (sameMove(moves[i], counterMove)) moves[i].score = COUNTER_MOVE_SCORE;

@@ -205,6 +205,8 @@ void creditBestMove(Board& board, MovePicker& picker, Move best, int bound, int 
     if (searchOptions.historyPenalty && isQuiet(board, best))
       historyPenalizeTried(picker, depth, best);
     if (searchOptions.useCounterMove && isQuiet(board, best)) setCounterMove(board, best);
+    if (searchOptions.useContinuationHistory && isQuiet(board, best))
+      continuationUpdate(picker, depth, best);
     historyGood(board, best);
   } else if (lastGain > evalScript.rookMarginSmall) {
     picker.searchMove = best;
