@@ -14,6 +14,7 @@
 #include "movegen/picker.h"
 #include "movegen/see.h"
 #include "search/hash/tt.h"
+#include "search/pruning.h"
 #include "search/poll.h"
 #include "search/search.h"
 #include "search/searchstate.h"
@@ -90,65 +91,6 @@ bool tryNullMove(Board& board, int ply, int depth, int alpha, int beta, int node
   const int lowered = v - evalScript.value8;
   *cutScore = lowered >= beta ? lowered : beta;
   return true;
-}
-
-// Static scores of the nodes on the current line, for the pruning below and
-// to tell whether the side to move's position is improving.
-int staticScores[MAX_PLY + 2];
-
-bool pruningSwitchedOn() {
-  return searchOptions.useReverseFutility || searchOptions.useFutility ||
-         searchOptions.useLateMovePruning || searchOptions.nullMoveAdaptive;
-}
-
-// The static score of a node out of check (-MATE in check, 0 when no
-// technique needs it).
-int nodeStaticScore(const Board& board, int ply, bool inCheck) {
-  int s = 0;
-  if (inCheck) {
-    s = -MATE;
-  } else if (pruningSwitchedOn()) {
-    int threats = 0;
-    s = evaluate(board, ply, -MATE, MATE, &threats);
-  }
-  staticScores[ply] = s;
-  return s;
-}
-
-bool improving(int ply) {
-  return ply < 2 || staticScores[ply - 2] == -MATE || staticScores[ply] > staticScores[ply - 2];
-}
-
-// Reverse futility: a shallow node whose static score beats beta by a
-// margin for every ply left is taken to fail high.
-bool reverseFutilityCut(int ply, int depth, int beta, int nodeType, bool inCheck) {
-  if (!searchOptions.useReverseFutility || nodeType == 0 || inCheck) return false;
-  if (depth > searchOptions.reverseFutilityDepth || std::abs(beta) >= MATE_BOUND) return false;
-  return staticScores[ply] - searchOptions.reverseFutilityMargin * depth >= beta;
-}
-
-// What the move loop of a node may skip once it has a real best score.
-struct Pruning {
-  bool active;
-  bool futile;        // quiet moves that give no check
-  int quietLimit;     // quiet moves searched before the others are skipped
-  int exchangeFloor;  // captures that lose more than this (NO_EXCHANGE_FLOOR: none)
-};
-constexpr int NO_EXCHANGE_FLOOR = -MATE;
-
-Pruning pruningAt(int ply, int depth, int alpha, int nodeType, bool inCheck) {
-  Pruning p{false, false, MAX_MOVES + 1, NO_EXCHANGE_FLOOR};
-  if (nodeType == 0 || inCheck || std::abs(alpha) >= MATE_BOUND) return p;
-  if (searchOptions.useFutility && depth <= searchOptions.futilityDepth)
-    p.futile = staticScores[ply] + searchOptions.futilityMargin * depth <= alpha;
-  if (searchOptions.useLateMovePruning && depth <= searchOptions.lateMovePruningDepth) {
-    const int limit = searchOptions.lateMovePruningBase + depth * depth;
-    p.quietLimit = improving(ply) ? limit : limit / 2;
-  }
-  if (searchOptions.useSee && depth <= searchOptions.seePruningDepth)
-    p.exchangeFloor = -searchOptions.seePruningMargin * depth;
-  p.active = p.futile || p.quietLimit <= MAX_MOVES || p.exchangeFloor > NO_EXCHANGE_FLOOR;
-  return p;
 }
 
 // Depth of a move's new position: one ply less unless it is extended.
