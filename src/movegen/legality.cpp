@@ -17,7 +17,8 @@ bool isPseudoLegal(const Board& b, int side, Move m) {
     case ADVISOR:
       return PalaceMask[side][from] && PalaceMask[side][to] && (dist == 15 || dist == 17);
     case ELEPHANT:
-      return (dist == 30 || dist == 34) && b.squares[(from + to) >> 1] == EMPTY;
+      return guardPointOf(side, to) == ELEPHANT_POINT && (dist == 30 || dist == 34) &&
+             b.squares[(from + to) >> 1] == EMPTY;
     case HORSE: {
       const int leg = HorseLeg[diff];
       return leg != 0 && b.squares[from + leg] == EMPTY;
