@@ -9,7 +9,8 @@ namespace {
 bool isOn(int32_t sw) { return (sw & 0xFF) != 0; }
 }  // namespace
 
-void TimeManager::startIteration() {
+void TimeManager::startIteration(int64_t now) {
+  iterationStartMs = now;
   scoreDropped = 0;
   failHighSeen = 0;
   stopNow = 0;

@@ -63,7 +63,7 @@ struct TimeManager {
     return start + static_cast<int64_t>(static_cast<double>(limitMs) * hardLimitFactor);
   }
 
-  void startIteration();
+  void startIteration(int64_t now);
   // firstScore / secondScore: the ordered root list's first two scores
   // after the first iteration (rootMoves < 2 when there is no second).
   void iterationDone(int depth, int score, int rootMoves, int firstScore, int secondScore);

@@ -37,20 +37,18 @@ GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth,
     const int unitsPerSecond = milliseconds ? MS_PER_SECOND : 1;
     const int64_t msPerUnit = MS_PER_SECOND / unitsPerSecond;
     const int64_t clock = parseBoundedInt(t, GO_MAX_SECONDS * unitsPerSecond);
-    const char* movesToGo = findWord(line, "movestogo");
+    const char* movesToGoWord = findWord(line, "movestogo");
+    const int64_t movesToGo =
+        movesToGoWord == nullptr ? 0 : parseBoundedInt(movesToGoWord, GO_MAX_MOVES_TO_GO);
     const char* increment = findWord(line, "increment");
     // Moves to go shrink the share: the clock need only last until the
     // next control, with a reserve of moves.
     int64_t divisor = std::max(movesDivisor, 1);
-    if (movesToGo != nullptr) {
-      const int64_t toGo = parseBoundedInt(movesToGo, GO_MAX_MOVES_TO_GO);
-      if (toGo > 0) divisor = std::min<int64_t>(divisor, toGo + MOVES_TO_GO_RESERVE);
-    }
+    if (movesToGo > 0) divisor = std::min<int64_t>(divisor, movesToGo + MOVES_TO_GO_RESERVE);
     // Without moves to go or an increment the clock must last the whole
     // game: the same share as with moves to go.
     int64_t ms = clock * msPerUnit / divisor;
-    if ((movesToGo == nullptr || parseBoundedInt(movesToGo, GO_MAX_MOVES_TO_GO) <= 0) &&
-        increment != nullptr) {
+    if (movesToGo <= 0 && increment != nullptr) {
       const int64_t gain = parseBoundedInt(increment, GO_MAX_INCREMENT * unitsPerSecond);
       ms = (divisor * gain + clock) * msPerUnit / divisor;
     }

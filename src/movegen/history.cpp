@@ -9,6 +9,7 @@
 
 #include "board/board.h"
 #include "board/tables.h"
+#include "config/searchoptions.h"
 #include "movegen/picker.h"
 
 HistoryEntry historyTable[32][HISTORY_SLOTS];
@@ -35,7 +36,9 @@ void historyClear() {
     for (HistoryEntry& e : row) e = HistoryEntry{0, 1, 1};
   for (auto& row : counterMoves)
     for (Move& m : row) m = NULL_MOVE;
-  std::memset(continuationTable, 0, sizeof continuationTable);
+  // 3 MB: cleared only for the searches that read it.
+  if (searchOptions.useContinuationHistory)
+    std::memset(continuationTable, 0, sizeof continuationTable);
 }
 
 namespace {
@@ -55,6 +58,19 @@ inline void countTried(HistoryEntry& e) {
 
 inline int depthBonus(int depth) {
   return depth < 1 ? 1 : depthBonusTable[std::min(depth, DEPTH_BONUS_ENTRIES - 1)];
+}
+
+// Calls visit for each quiet move the quiet stage offered before the
+// cut-off move `best` (the last one it offered); none when the cut-off
+// came from an earlier stage.
+template <typename Visit>
+void forEachQuietBefore(const MovePicker& picker, Move best, Visit visit) {
+  if (picker.stage != PICKER_STAGE_QUIETS) return;
+  const Board& b = *picker.board;
+  for (int i = picker.quietStart; i < picker.cursor - 1; ++i) {
+    const Move m = picker.moves[i];
+    if (!sameMove(m, best) && isQuiet(b, m)) visit(m);
+  }
 }
 
 }  // namespace
@@ -110,15 +126,11 @@ void markTriedMoves(MovePicker& picker) {
 }
 
 void historyPenalizeTried(MovePicker& picker, int depth, Move best) {
-  if (picker.stage != PICKER_STAGE_QUIETS) return;
-  const Board& b = *picker.board;
   const int malus = depthBonus(depth);
-  for (int i = picker.quietStart; i < picker.cursor - 1; ++i) {
-    const Move m = picker.moves[i];
-    if (sameMove(m, best) || !isQuiet(b, m)) continue;
-    HistoryEntry& e = scoreEntry(b, m);
+  forEachQuietBefore(picker, best, [&](Move m) {
+    HistoryEntry& e = scoreEntry(*picker.board, m);
     e.score = std::max(0, e.score - malus);
-  }
+  });
 }
 
 namespace {
@@ -150,11 +162,7 @@ void continuationUpdate(MovePicker& picker, int depth, Move best) {
   int16_t* e = continuationEntry(b, best);
   if (e == nullptr) return;
   gravity(e, bonus);
-  if (picker.stage != PICKER_STAGE_QUIETS) return;
-  for (int i = picker.quietStart; i < picker.cursor - 1; ++i) {
-    const Move m = picker.moves[i];
-    if (!sameMove(m, best) && isQuiet(b, m)) gravity(continuationEntry(b, m), -bonus);
-  }
+  forEachQuietBefore(picker, best, [&](Move m) { gravity(continuationEntry(b, m), -bonus); });
 }
 
 Move counterMoveOf(const Board& board) {

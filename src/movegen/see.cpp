@@ -11,68 +11,25 @@ namespace {
 constexpr int MAX_EXCHANGE = 34;  // captures on one square: every piece once
 
 inline int valueOn(const Board& b, int sq) { return SEE_VALUE[PieceTypeOf[b.squares[sq]]]; }
-inline int gap(int a, int b) { return a > b ? a - b : b - a; }
 
-// Pieces strictly between two squares of one rank or file; -1 when the
-// squares share neither.
-int piecesBetween(const Board& b, int from, int to) {
-  int step;
-  if (rankOf(from) == rankOf(to))
-    step = to > from ? 1 : -1;
-  else if (fileOf(from) == fileOf(to))
-    step = to > from ? 16 : -16;
-  else
-    return -1;
-  int count = 0;
-  for (int sq = from + step; sq != to; sq += step) count += b.squares[sq] != EMPTY;
-  return count;
-}
-
-bool attacks(const Board& b, int type, int side, int sq, int to) {
-  switch (type) {
-    case PAWN: {
-      const int forward = side == RED ? -16 : 16;
-      if (sq + forward == to) return true;
-      const bool crossed = side == RED ? rankOf(sq) <= 7 : rankOf(sq) >= 8;
-      return crossed && gap(sq, to) == 1;
-    }
-    case ADVISOR:
-      return guardPointOf(side, to) == ADVISOR_POINT && (gap(sq, to) == 15 || gap(sq, to) == 17);
-    case ELEPHANT:
-      return guardPointOf(side, to) == ELEPHANT_POINT &&
-             (gap(sq, to) == 30 || gap(sq, to) == 34) && b.squares[(sq + to) >> 1] == EMPTY;
-    case HORSE: {
-      const int leg = HorseLeg[to - sq];
-      return leg != 0 && b.squares[sq + leg] == EMPTY;
-    }
-    case ROOK:
-      return piecesBetween(b, sq, to) == 0;
-    case CANNON:
-      return piecesBetween(b, sq, to) == 1;
-    default:  // KING
-      return PalaceMask[side][to] && (gap(sq, to) == 1 || gap(sq, to) == 16);
-  }
-}
-
-// First piece index of each type within a side and the type's piece count,
-// cheapest type first.
-struct TypeRange {
-  int type, first, count;
+// Piece indices within a side, cheapest type first: pawns, advisors,
+// elephants, horses, cannons, rooks, the king.
+struct IndexRange {
+  int first, count;
 };
-constexpr TypeRange CHEAPEST_FIRST[] = {
-    {PAWN, PAWN_INDEX, 5},     {ADVISOR, ADVISOR_INDEX, 2}, {ELEPHANT, ELEPHANT_INDEX, 2},
-    {HORSE, HORSE_INDEX, 2},   {CANNON, CANNON_INDEX, 2},   {ROOK, ROOK_INDEX, 2},
-    {KING, KING_INDEX, 1},
+constexpr IndexRange CHEAPEST_FIRST[] = {
+    {PAWN_INDEX, 5},  {ADVISOR_INDEX, 2}, {ELEPHANT_INDEX, 2}, {HORSE_INDEX, 2},
+    {CANNON_INDEX, 2}, {ROOK_INDEX, 2},   {KING_INDEX, 1},
 };
 
-// The square of side's cheapest piece that attacks `to`, NO_SQUARE if none.
-// A piece that left its square for `to` during the exchange is skipped.
+// The square of side's cheapest piece that can take on `to`, NO_SQUARE if
+// none. A piece that left its square for `to` during the exchange is skipped.
 int cheapestAttacker(const Board& b, int side, int to) {
-  for (const TypeRange& t : CHEAPEST_FIRST) {
-    for (int i = sideBase(side) + t.first; i < sideBase(side) + t.first + t.count; ++i) {
+  for (const IndexRange& r : CHEAPEST_FIRST) {
+    for (int i = sideBase(side) + r.first; i < sideBase(side) + r.first + r.count; ++i) {
       const int sq = b.pieceList[i];
       if (sq == NO_SQUARE || sq == to || b.squares[sq] != i) continue;
-      if (attacks(b, t.type, side, sq, to)) return sq;
+      if (isPseudoLegal(b, side, moveFromTo(sq, to))) return sq;
     }
   }
   return NO_SQUARE;
@@ -93,11 +50,12 @@ int staticExchange(Board& b, Move m) {
   int side = sideOfCode(b.squares[from]);
   int d = 0;
   while (true) {
-    // The piece on `from` takes on `to`.
+    // The piece on `from` takes on `to`: `to` stays occupied, `from` empties.
     lifted[lifts] = from;
     liftedCode[lifts++] = b.squares[from];
     b.squares[to] = b.squares[from];
     b.squares[from] = EMPTY;
+    b.toggleBits(from);
     side = otherSide(side);
     from = cheapestAttacker(b, side, to);
     if (from == NO_SQUARE || d + 1 >= MAX_EXCHANGE) break;
@@ -105,7 +63,10 @@ int staticExchange(Board& b, Move m) {
     ++d;
     gain[d] = valueOn(b, to) - gain[d - 1];
   }
-  while (--lifts >= 0) b.squares[lifted[lifts]] = liftedCode[lifts];
+  while (--lifts >= 0) {
+    b.squares[lifted[lifts]] = liftedCode[lifts];
+    b.toggleBits(lifted[lifts]);
+  }
   b.squares[to] = victim;
   // From the last capture back: each side takes only when that beats
   // leaving the exchange where it stands.

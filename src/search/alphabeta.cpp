@@ -144,11 +144,11 @@ void creditBestMove(Board& board, MovePicker& picker, Move best, int bound, int 
   if (!isQuiet(board, best) && best.score >= goodCaptureThreshold) return;
   if (bound == BOUND_LOWER) {
     markTriedMoves(picker);
-    if (searchOptions.historyPenalty && isQuiet(board, best))
-      historyPenalizeTried(picker, depth, best);
-    if (searchOptions.useCounterMove && isQuiet(board, best)) setCounterMove(board, best);
-    if (searchOptions.useContinuationHistory && isQuiet(board, best))
-      continuationUpdate(picker, depth, best);
+    if (isQuiet(board, best)) {
+      if (searchOptions.historyPenalty) historyPenalizeTried(picker, depth, best);
+      if (searchOptions.useCounterMove) setCounterMove(board, best);
+      if (searchOptions.useContinuationHistory) continuationUpdate(picker, depth, best);
+    }
     historyGood(board, best);
   } else if (lastGain > evalScript.rookMarginSmall) {
     picker.searchMove = best;
@@ -228,7 +228,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
     const bool quiet = isQuiet(board, m);
     if (best > -MATE_BOUND && pruning.active) {
       if (quiet && quietCount >= pruning.quietLimit) continue;
-      if (!quiet && pruning.exchangeFloor > -MATE &&
+      if (!quiet && pruning.exchangeFloor > NO_EXCHANGE_FLOOR &&
           !exchangeAtLeast(board, m, pruning.exchangeFloor))
         continue;
     }

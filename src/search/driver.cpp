@@ -152,8 +152,7 @@ void deepen(Board& board, int maxDepth) {
   MovePicker& root = *pickerAt(0);
   for (int depth = 1; depth <= maxDepth; ++depth) {
     iterationDepth = depth;
-    timeManager.startIteration();
-    timeManager.iterationStartMs = engineClockMs();
+    timeManager.startIteration(engineClockMs());
     const Move previousBest = rootPv.moves[0];
     const int v = aspirate(board, depth, rootScore);
     const bool stopped = stopRequested != 0;
