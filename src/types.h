@@ -42,6 +42,9 @@ constexpr int PIECE_KIND_COUNT = 14;  // kind = type + 7 * side
 constexpr int KING_INDEX = 0, ADVISOR_INDEX = 1, ELEPHANT_INDEX = 3,
               HORSE_INDEX = 5, ROOK_INDEX = 7, CANNON_INDEX = 9,
               PAWN_INDEX = 11;
+constexpr int FIRST_INDEX_OF_TYPE[PIECE_TYPE_COUNT] = {
+    KING_INDEX, ADVISOR_INDEX, ELEPHANT_INDEX, HORSE_INDEX,
+    ROOK_INDEX, CANNON_INDEX, PAWN_INDEX};
 constexpr int sideBase(int side) { return side << 4; }
 constexpr int kingIndex(int side) { return side << 4; }
 constexpr int lastIndex(int side) { return (side << 4) + 15; }

@@ -84,12 +84,31 @@ int pieceTypeOfLetter(char c) {
   }
 }
 
-constexpr int FIRST_INDEX[PIECE_TYPE_COUNT] = {KING_INDEX,  ADVISOR_INDEX,
-                                               ELEPHANT_INDEX, HORSE_INDEX,
-                                               ROOK_INDEX,  CANNON_INDEX,
-                                               PAWN_INDEX};
 
 }  // namespace
+
+void Board::writeFen(char* out) const {
+  static const char LETTERS[PIECE_TYPE_COUNT + 1] = "kabnrcp";
+  for (int row = 0; row < 10; ++row) {
+    int empty = 0;
+    for (int file = 0; file < 9; ++file) {
+      const int code = squares[squareAt(file, row)];
+      if (code == EMPTY) {
+        ++empty;
+        continue;
+      }
+      if (empty > 0) *out++ = static_cast<char>('0' + empty);
+      empty = 0;
+      const char c = LETTERS[PieceTypeOf[code]];
+      *out++ = sideOfCode(code) == RED ? static_cast<char>(std::toupper(c)) : c;
+    }
+    if (empty > 0) *out++ = static_cast<char>('0' + empty);
+    if (row < 9) *out++ = '/';
+  }
+  *out++ = ' ';
+  *out++ = sideToMove == RED ? 'w' : 'b';
+  *out = '\0';
+}
 
 FenStatus Board::setFen(const char* text) {
   clearBoard();
@@ -97,8 +116,8 @@ FenStatus Board::setFen(const char* text) {
 
   int next[2][PIECE_TYPE_COUNT];
   for (int t = 0; t < PIECE_TYPE_COUNT; ++t) {
-    next[BLACK][t] = FIRST_INDEX[t];
-    next[RED][t] = FIRST_INDEX[t] + 16;
+    next[BLACK][t] = FIRST_INDEX_OF_TYPE[t];
+    next[RED][t] = FIRST_INDEX_OF_TYPE[t] + 16;
   }
   const char* p = text;
   int row = 0, file = 0, ranksLeft = 9;

@@ -23,6 +23,8 @@ constexpr int GAME_RECORDS_KEPT = GAME_RECORD_LIMIT / 2;
 constexpr const char* START_FEN =
     "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR w - - 0 1";
 
+constexpr int FEN_TEXT_MAX = 96;
+
 // Result of setFen.
 enum class FenStatus { Ok, MissingKing, BadSquare, Empty };
 
@@ -52,6 +54,9 @@ struct Board {
   // both kings, or with a piece on a square its kind can never reach, is
   // refused: the board is then left empty and the status says why.
   FenStatus setFen(const char* text);
+  // Writes the board and side fields ("... w" or "... b") into `out`,
+  // which holds at least FEN_TEXT_MAX characters.
+  void writeFen(char* out) const;
 
   // ---- moves
   // Returns true (and changes nothing) when the move would leave the

@@ -25,10 +25,6 @@ Move* quietPool = nullptr;
 // The list of NO_SQUARE: the end node alone, shared by every kind.
 TargetNode emptyList[PIECE_KIND_COUNT];
 
-constexpr int FIRST_INDEX_OF_TYPE[PIECE_TYPE_COUNT] = {
-    KING_INDEX, ADVISOR_INDEX, ELEPHANT_INDEX, HORSE_INDEX,
-    ROOK_INDEX, CANNON_INDEX, PAWN_INDEX};
-
 struct Step {
   int offset;
   int block;  // offset of the blocking square; 0 for none (the target)
