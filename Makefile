@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all run test test-release test-asan fuzz deps clean
+.PHONY: all run test test-release test-asan fuzz tune deps clean
 
 all: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -35,6 +35,20 @@ fuzz: deps
 	@mkdir -p $(FUZZ_BUILD)/corpus
 	cd $(FUZZ_BUILD) && ./protocol_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=20 \
 	  -artifact_prefix=./ corpus $(CURDIR)/tests/fuzz/corpus
+
+# Tunes the evaluation script from fresh games: JOBS self-play processes of
+# TUNE_GAMES games each at depth TUNE_DEPTH (process n seeded 101 n), the
+# match tool's games in the PGN files given as PGN=..., then the fit. The
+# tuned script is written to $(TUNE_DIR)/PosVal.txt; data/PosVal.txt stays.
+TUNE_GAMES ?= 5500
+TUNE_DEPTH ?= 6
+TUNE_DIR   ?= $(BUILD)/tune
+tune: all
+	@mkdir -p $(TUNE_DIR)
+	seq 1 $(JOBS) | xargs -P $(JOBS) -I N sh -c \
+	  '$(BUILD)/tools/gendata selfplay $(TUNE_DIR)/positions-N.txt $(TUNE_GAMES) $$((101 * N)) $(TUNE_DEPTH)'
+	$(if $(PGN),$(BUILD)/tools/gendata pgn $(TUNE_DIR)/positions-peers.txt $(PGN))
+	$(BUILD)/tools/tune $(TUNE_DIR)/PosVal.txt $(TUNE_DIR)/positions-*.txt
 
 # Installs the build tools on a fresh Debian machine when they are missing.
 deps:

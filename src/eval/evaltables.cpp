@@ -10,6 +10,7 @@ uint8_t attackMaterialTable[64];
 uint8_t pawnCountTable5[32];
 uint8_t advisorClassTable[65536];
 uint8_t lineTargetClass[32];
+int32_t endgameShift[65536];
 uint8_t horseApproach[2][256];
 uint8_t cannonApproach[2][256];
 

@@ -15,6 +15,13 @@ extern uint8_t pawnCountTable5[32];
 // By the two advisor squares of a side as one word (low byte the first
 // advisor's square, high byte the second's): the advisor class below.
 extern uint8_t advisorClassTable[65536];
+// By one side's 16 presence bits of a material signature: the sum over its
+// pieces of their endgame value minus their value (see endgameValue).
+extern int32_t endgameShift[65536];
+// Attack material of both sides (horses + cannons + 2 x rooks) at which a
+// position counts as a full middle game; with none left it is a bare
+// endgame, and the piece values move linearly between the two.
+constexpr int PHASE_FULL = 16;
 // By piece code: 2 for horses, 1 for cannons, 0 for the rest.
 extern uint8_t lineTargetClass[32];
 // By attacking side and square: squares from which a horse or cannon of that
@@ -51,6 +58,11 @@ constexpr int CORNER_RIGHT[2] = {0x38, 0xC8};
 namespace evalterm {
 
 inline int tempoBonus() { return evalScript.evalConstA; }
+// A piece's value in a bare endgame: the second number of its block, or its
+// value when that is 0 (a script without endgame values).
+inline int endgameValue(int type) {
+  return evalScript.pieceSecond[type] != 0 ? evalScript.pieceSecond[type] : pieceValue[type];
+}
 inline int lazyMarginMaterial() { return evalScript.halvingTable[0]; }
 inline int lazyMarginKingSafety() { return evalScript.halvingTable[1]; }
 inline int lazyMarginLines() { return evalScript.halvingTable[4]; }

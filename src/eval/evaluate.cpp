@@ -20,6 +20,18 @@ namespace {
 constexpr int KING_SAFETY_PLY_REACH = 6;
 constexpr int LINE_THREAT_PLY_REACH = 2;
 
+// The move of the piece values from the middle game towards the endgame,
+// from the side to move's view.
+inline int phaseShift(const Board& b) {
+  const uint32_t signature = b.currentPly->materialSignature;
+  const int material =
+      attackMaterialTable[(signature >> ATTACK_MATERIAL_SHIFT[BLACK]) & 63] +
+      attackMaterialTable[(signature >> ATTACK_MATERIAL_SHIFT[RED]) & 63];
+  const int red = endgameShift[signature >> 16] - endgameShift[signature & 0xFFFF];
+  const int s = red * (PHASE_FULL - std::min(material, PHASE_FULL)) / PHASE_FULL;
+  return b.sideToMove == RED ? s : -s;
+}
+
 inline int bounded(int s) { return std::clamp(s, -EVAL_SCORE_LIMIT, EVAL_SCORE_LIMIT); }
 
 // A lazy exit: the score moved towards the window by the margin, so a fail
@@ -42,7 +54,7 @@ inline bool lazyExit(int s, int alpha, int beta, int margin, int* result) {
 int evaluate(const Board& board, int ply, int alpha, int beta, int* threatCount) {
   *threatCount = 0;
   // Bounded, since a position whose king was taken carries a king's value.
-  int s = bounded(board.currentPly->incrementalScore + tempoBonus());
+  int s = bounded(board.currentPly->incrementalScore + phaseShift(board) + tempoBonus());
   int result;
   if (lazyExit(s, alpha, beta, lazyMarginMaterial(), &result)) return result;
   const int knowledge = searchOptions.knowledgeLevel;

@@ -10,6 +10,7 @@
 #include "board/board.h"
 #include "board/tables.h"
 #include "config/evalscript.h"
+#include "eval/evaltables.h"
 #include "platform/platform.h"
 
 void deriveScoreTables() {
@@ -25,6 +26,13 @@ void deriveScoreTables() {
     const int kind = PieceKindOf[p];
     for (int sq = 0; sq < 256; ++sq)
       pieceSquareByIndex[p][sq] = InBoard[sq] ? pieceSquare[kind][sq] + pieceValue[kind] : 0;
+  }
+  for (int bits = 0; bits < 65536; ++bits) {
+    int shift = 0;
+    for (int i = 0; i < 16; ++i)
+      if ((bits >> i & 1) != 0 && PieceTypeOf[i] != KING)
+        shift += evalterm::endgameValue(PieceTypeOf[i]) - pieceValue[PieceTypeOf[i]];
+    endgameShift[bits] = shift;
   }
   const double rook = pieceValue[ROOK];
   evalScript.rookMarginSmall = static_cast<int>(ROOK_MARGIN_SMALL_FACTOR * rook);

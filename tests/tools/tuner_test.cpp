@@ -19,7 +19,7 @@ struct TunerTest : ::testing::Test {
   void SetUp() override {
     kit::useShippedScript();
     searchOptions.knowledgeLevel = 2;  // every term
-    params = tune::scriptParams();
+    params = tune::scriptParams(true);
     for (const tune::Param& p : params) start.push_back(tune::paramValue(p));
     kit::randomGames(8, 120, 77, [this](Board& b) { fens.push_back(kit::toFen(b)); });
     std::mt19937 rng(5);
@@ -43,7 +43,8 @@ struct TunerTest : ::testing::Test {
 };
 
 // The model's score under new numbers is the engine's score once those
-// numbers are loaded: every term the tuner sees is linear and complete.
+// numbers are loaded: every term the tuner sees is linear and complete (to
+// the unit the engine rounds the endgame's share of the values to).
 TEST_F(TunerTest, ModelScoresAreTheEnginesUnderNewNumbers) {
   ASSERT_GT(params.size(), 250u);
   std::mt19937 rng(11);
@@ -56,7 +57,7 @@ TEST_F(TunerTest, ModelScoresAreTheEnginesUnderNewNumbers) {
     auto b = kit::boardFromFen(fens[i]);
     int threats = 0;
     const int s = evaluate(*b, 0, -30000, 30000, &threats);
-    ASSERT_EQ(b->sideToMove == RED ? s : -s, tune::sampleScore(data, i, theta)) << fens[i];
+    ASSERT_NEAR(b->sideToMove == RED ? s : -s, tune::sampleScore(data, i, theta), 1.0) << fens[i];
   }
 }
 
@@ -91,7 +92,7 @@ TEST_F(TunerTest, WrittenScriptReadsBackWithTheNewNumbers) {
   const std::string shipped = TOLVANE_DATA_DIR "/PosVal.txt";
   const std::string out = TOLVANE_BUILD_DIR "/tuned_test.txt";
   ASSERT_TRUE(tune::writeScript(shipped.c_str(), out.c_str(), params, start));
-  EXPECT_EQ(fileText(out), fileText(shipped));
+  EXPECT_TRUE(fileText(out) == fileText(shipped));
 
   std::vector<int> changed = start;
   for (size_t i = 0; i < params.size(); i += 7) changed[i] = std::min(params[i].high, start[i] + 3);

@@ -1,11 +1,12 @@
 // tune: fits the evaluation script to quiet positions with game results.
 //
-//   tune OUT DATA... [--epochs N] [--rate R] [--prior P]
+//   tune OUT DATA... [--epochs N] [--rate R] [--prior P] [--phase]
 //
 // Reads the PosVal.txt of the directory above this program (the build
 // directory), fits every number the static score is linear in (see
 // tuner.h) to the positions of the DATA files (written by gendata), and
-// writes the script with the fitted numbers to OUT. One position in ten is
+// writes the script with the fitted numbers to OUT. With --phase, horse,
+// cannon and pawn get endgame values of their own. One position in ten is
 // held out and its error reported beside the fitted ones.
 #include <cmath>
 #include <cstdio>
@@ -42,6 +43,7 @@ void split(const tune::Dataset& all, tune::Dataset* train, tune::Dataset* test) 
 int main(int argc, char** argv) {
   tune::Settings settings;
   std::vector<const char*> files;
+  bool phase = false;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--epochs") == 0 && i + 1 < argc)
       settings.epochs = std::atoi(argv[++i]);
@@ -49,11 +51,13 @@ int main(int argc, char** argv) {
       settings.rate = std::atof(argv[++i]);
     else if (std::strcmp(argv[i], "--prior") == 0 && i + 1 < argc)
       settings.prior = std::atof(argv[++i]);
+    else if (std::strcmp(argv[i], "--phase") == 0)
+      phase = true;
     else
       files.push_back(argv[i]);
   }
   if (argc < 3 || files.empty()) {
-    std::fprintf(stderr, "usage: tune OUT DATA... [--epochs N] [--rate R] [--prior P]\n");
+    std::fprintf(stderr, "usage: tune OUT DATA... [--epochs N] [--rate R] [--prior P] [--phase]\n");
     return 2;
   }
   std::string toolDirectory, name, dataDirectory;
@@ -62,7 +66,7 @@ int main(int argc, char** argv) {
   Board* board = startUpEngine(dataDirectory, HASH_MB);
   if (board == nullptr) return 1;
 
-  const std::vector<tune::Param> params = tune::scriptParams();
+  const std::vector<tune::Param> params = tune::scriptParams(phase);
   tune::Dataset all;
   for (const char* f : files) {
     const int refused = tune::readPositions(all, *board, f, params);
@@ -100,7 +104,8 @@ int main(int argc, char** argv) {
   std::printf("error %.7f -> %.7f, held out %.7f -> %.7f (k %.6f, %zu positions)\n", before,
               after, testBefore, testAfter, k, train.samples.size() + test.samples.size());
   for (size_t i = 0; i < params.size(); ++i)
-    if (params[i].kind == tune::ParamKind::Material) std::printf("%s %d\n", params[i].name.c_str(), values[i]);
+    if (params[i].kind == tune::ParamKind::Material || params[i].kind == tune::ParamKind::Endgame)
+      std::printf("%s %d\n", params[i].name.c_str(), values[i]);
 
   const std::string original = dataDirectory + "PosVal.txt";
   const bool written = tune::writeScript(original.c_str(), argv[1], params, values);

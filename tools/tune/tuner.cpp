@@ -69,7 +69,7 @@ int evaluateRed(Board& b) {
 
 }  // namespace
 
-std::vector<Param> scriptParams() {
+std::vector<Param> scriptParams(bool phase) {
   static const char* const TYPE_NAMES[PIECE_TYPE_COUNT] = {
       "king", "advisor", "elephant", "horse", "rook", "cannon", "pawn"};
   std::vector<Param> out;
@@ -80,6 +80,16 @@ std::vector<Param> scriptParams() {
     p.low = 0;
     p.high = PIECE_VALUE_MAX;
     p.name = std::string(TYPE_NAMES[t]) + " value";
+    out.push_back(p);
+  }
+  for (int t : {HORSE, CANNON, PAWN}) {
+    if (!phase) break;
+    Param p;
+    p.kind = ParamKind::Endgame;
+    p.type = t;
+    p.low = 1;
+    p.high = PIECE_VALUE_MAX;
+    p.name = std::string(TYPE_NAMES[t]) + " endgame value";
     out.push_back(p);
   }
   for (int t = 0; t < PIECE_TYPE_COUNT; ++t)
@@ -99,7 +109,6 @@ std::vector<Param> scriptParams() {
         out.push_back(p);
       }
   EvalScript& e = evalScript;
-  out.push_back(term("tempo", 0, &e.evalConstA));
   addTerms(out, "king danger", e.list12, 0, KING_DANGER_MAX_COUNT);
   addTerms(out, "horse legs", e.list23, 0, 4);
   Param step = term("pawn step", 0, &e.stepTable[STEP_RANGE + 1]);
@@ -120,6 +129,7 @@ std::vector<Param> scriptParams() {
 int paramValue(const Param& p) {
   switch (p.kind) {
     case ParamKind::Material: return pieceValue[p.type];
+    case ParamKind::Endgame: return evalterm::endgameValue(p.type);
     case ParamKind::Square: return pieceSquare[p.type][p.squares[0]];
     case ParamKind::Term: return *p.value;
   }
@@ -130,6 +140,9 @@ void setParam(const Param& p, int v) {
   switch (p.kind) {
     case ParamKind::Material:
       pieceValue[p.type] = v;
+      return;
+    case ParamKind::Endgame:  // 0: the same as the value (set before)
+      evalScript.pieceSecond[p.type] = v == pieceValue[p.type] ? 0 : v;
       return;
     case ParamKind::Square:
       pieceSquare[p.type][p.squares[0]] = v;
@@ -150,20 +163,34 @@ void setParam(const Param& p, int v) {
 
 void addPosition(Dataset& data, Board& board, float result, const std::vector<Param>& params,
                  const std::vector<int>& current) {
-  std::vector<int> coefficient(params.size(), 0);
-  std::vector<int> materialParam(PIECE_TYPE_COUNT, -1);
+  std::vector<double> coefficient(params.size(), 0.0);
+  int materialParam[PIECE_TYPE_COUNT], endgameParam[PIECE_TYPE_COUNT];
+  std::fill(materialParam, materialParam + PIECE_TYPE_COUNT, -1);
+  std::fill(endgameParam, endgameParam + PIECE_TYPE_COUNT, -1);
   std::vector<int> squareParam(PIECE_TYPE_COUNT * 256, -1);
   for (size_t i = 0; i < params.size(); ++i) {
-    if (params[i].kind == ParamKind::Material) materialParam[params[i].type] = static_cast<int>(i);
-    if (params[i].kind == ParamKind::Square)
-      for (int sq : params[i].squares) squareParam[params[i].type * 256 + sq] = static_cast<int>(i);
+    const Param& p = params[i];
+    if (p.kind == ParamKind::Material) materialParam[p.type] = static_cast<int>(i);
+    if (p.kind == ParamKind::Endgame) endgameParam[p.type] = static_cast<int>(i);
+    if (p.kind == ParamKind::Square)
+      for (int sq : p.squares) squareParam[p.type * 256 + sq] = static_cast<int>(i);
   }
+  // The endgame's share of the position: the piece values move from their
+  // middle-game value towards their endgame value as it grows.
+  const uint32_t signature = board.currentPly->materialSignature;
+  const int material = attackMaterialTable[(signature >> ATTACK_MATERIAL_SHIFT[BLACK]) & 63] +
+                       attackMaterialTable[(signature >> ATTACK_MATERIAL_SHIFT[RED]) & 63];
+  const double endgame = double(PHASE_FULL - std::min(material, PHASE_FULL)) / PHASE_FULL;
   for (int index = 0; index < 32; ++index) {
     const int sq = board.pieceList[index];
     if (sq == NO_SQUARE) continue;
     const int type = PieceTypeOf[index], side = sideOfCode(index);
     const int sign = side == RED ? 1 : -1;
-    if (materialParam[type] >= 0) coefficient[materialParam[type]] += sign;
+    // A value with an endgame value of its own (tuned, or fixed by the
+    // script) holds only the middle game's share.
+    const bool ownEndgame = endgameParam[type] >= 0 || evalScript.pieceSecond[type] != 0;
+    if (materialParam[type] >= 0) coefficient[materialParam[type]] += sign * (ownEndgame ? 1 - endgame : 1);
+    if (endgameParam[type] >= 0) coefficient[endgameParam[type]] += sign * endgame;
     const int own = side == BLACK ? sq : flipRank(sq);  // the square in black's table
     if (squareParam[type * 256 + own] >= 0) coefficient[squareParam[type * 256 + own]] += sign;
   }
@@ -173,14 +200,14 @@ void addPosition(Dataset& data, Board& board, float result, const std::vector<Pa
     const int v = current[i];
     const int delta = v < params[i].high ? 1 : -1;
     setParam(params[i], v + delta);
-    coefficient[i] = (evaluateRed(board) - base) * delta;
+    coefficient[i] = static_cast<double>((evaluateRed(board) - base) * delta);
     setParam(params[i], v);
   }
   Sample s{result, 0.0f, static_cast<uint32_t>(data.coefficients.size()), 0};
   double explained = 0;
   for (size_t i = 0; i < params.size(); ++i) {
     if (coefficient[i] == 0) continue;
-    data.coefficients.push_back({static_cast<uint16_t>(i), static_cast<int16_t>(coefficient[i])});
+    data.coefficients.push_back({static_cast<uint32_t>(i), static_cast<float>(coefficient[i])});
     explained += static_cast<double>(coefficient[i]) * current[i];
   }
   s.count = static_cast<uint32_t>(data.coefficients.size()) - s.first;

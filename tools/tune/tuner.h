@@ -7,7 +7,8 @@
 // coefficients from the pieces on the board (mirror squares share one
 // number, so the grids stay left-right symmetric); every other number's
 // coefficient is found by evaluating the position with that number raised
-// by one. The fit then runs on the coefficients alone.
+// by one. The fit then runs on the coefficients alone. The tempo is held:
+// it steers the null move and the pruning more than it judges positions.
 #pragma once
 
 #include <cstdint>
@@ -18,11 +19,11 @@ struct Board;
 
 namespace tune {
 
-enum class ParamKind { Material, Square, Term };
+enum class ParamKind { Material, Endgame, Square, Term };
 
 struct Param {
   ParamKind kind = ParamKind::Term;
-  int type = 0;                // piece type (Material, Square)
+  int type = 0;                // piece type (Material, Endgame, Square)
   int squares[2] = {0, 0};     // Square: black's square and its mirror
   int* value = nullptr;        // Term: the script's number
   uint8_t* relation = nullptr; // Term: a derived relation table ...
@@ -32,8 +33,9 @@ struct Param {
   std::string name;
 };
 
-// The tunable numbers of the loaded script.
-std::vector<Param> scriptParams();
+// The tunable numbers of the loaded script; with `phase`, the endgame
+// values of horse, cannon and pawn too (they then move with the phase).
+std::vector<Param> scriptParams(bool phase = false);
 // The script's current value of a number, and a new value written into the
 // engine's tables (derived tables of terms included; piece and square
 // values need deriveScoreTables and buildMoveDelta afterwards).
@@ -41,8 +43,8 @@ int paramValue(const Param& p);
 void setParam(const Param& p, int v);
 
 struct Coefficient {
-  uint16_t param;
-  int16_t value;
+  uint32_t param;
+  float value;  // a fraction for values that move with the phase
 };
 
 struct Sample {
@@ -59,6 +61,8 @@ struct Dataset {
 
 // Adds the board's position with its result; its coefficients are taken
 // at the script's current values `current` (paramValue of each number).
+// Values that move with the phase make the model exact to a unit (the
+// engine rounds their share down).
 void addPosition(Dataset& data, Board& board, float result, const std::vector<Param>& params,
                  const std::vector<int>& current);
 // Reads "<board> <w|b> <result>" lines; returns the lines refused.
