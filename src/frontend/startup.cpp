@@ -53,6 +53,9 @@ const char* const IDENTIFICATION[] = {
     "option knowledge type combo var none var small var medium var large default large",
     "option selectivity type combo var none var small var medium var large default none",
     "option loadbook type button",
+    // Announced so that front ends send clocks in milliseconds: in whole
+    // seconds an increment below one second reads as none.
+    "option usemillisec type check default false",
     "ucciok",
 };
 

@@ -18,7 +18,8 @@ TEST(Protocol, HandshakeIdentifiesTheEngineAndQuitSaysByeLast) {
   ASSERT_FALSE(engine.lines.empty()) << engine.err;
   EXPECT_EQ(engine.lines[0], "id name Tolvane");
   for (const char* option : {"option hashsize type spin min 16 max 1024 default 16",
-                             "option bookfiles type string default "})
+                             "option bookfiles type string default ",
+                             "option usemillisec type check default false"})
     EXPECT_NE(std::find(engine.lines.begin(), engine.lines.end(), option), engine.lines.end()) << option;
   EXPECT_EQ(replies(engine), (Lines{"readyok", "bye"}));
   EXPECT_EQ(engine.out.back(), '\n');
