@@ -45,4 +45,22 @@ deps:
 	  $$SUDO apt-get update -qq && $$SUDO apt-get install -y -qq cmake g++ make libgtest-dev; }
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)
+
+# The Windows engine: tolvane.exe cross-built with mingw-w64 into $(WIN_BUILD)
+# beside its data files, which the host build's tools make.
+WIN_BUILD ?= build-win
+APT_GET    = SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); $$SUDO apt-get update -qq && $$SUDO apt-get install -y -qq
+
+.PHONY: windows windows-deps
+
+windows: deps windows-deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target makeopt makebook
+	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DTOLVANE_HOST_TOOLS=$(CURDIR)/$(BUILD)/tools >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS)
+
+windows-deps:
+	@command -v x86_64-w64-mingw32-g++ >/dev/null || { \
+	  echo "installing the Windows cross compiler"; $(APT_GET) g++-mingw-w64-x86-64; }
