@@ -8,6 +8,7 @@
 #include "frontend/gocommand.h"
 #include "frontend/position.h"
 #include "frontend/startup.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ int perftCommand(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  prepareProcess();
   if (argc <= 1) return runUcciEngine(argv[0]);
   if (std::strcmp(argv[1], "perft") == 0) return perftCommand(argc, argv);
   if (std::strcmp(argv[1], "bench") == 0 && argc <= 3) return runBench(argv[0], argc == 3 ? argv[2] : nullptr);

@@ -1,7 +1,5 @@
 // The book's answer for the current position: the record of its key, cut
 // down to the moves that can be played, and a fair draw among them.
-#include <unistd.h>
-
 #include <chrono>
 #include <ctime>
 #include <random>
@@ -10,6 +8,7 @@
 #include "board/tables.h"
 #include "book/book.h"
 #include "movegen/movegen.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -20,7 +19,7 @@ bool seeded = false;
 // same choices; the process id and a fine clock tell them apart.
 uint32_t startSeed() {
   std::seed_seq seq{
-      static_cast<uint32_t>(std::time(nullptr)), static_cast<uint32_t>(getpid()),
+      static_cast<uint32_t>(std::time(nullptr)), processSeed(),
       static_cast<uint32_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count())};
   uint32_t seed = 0;
   seq.generate(&seed, &seed + 1);

@@ -62,15 +62,18 @@ void ProtocolReporter::searchDone(int64_t ms, uint64_t nodes) {
   sendLine("info time=%" PRId64 "ms nodes=%" PRIu64 " nps=%.3fk", ms, nodes, nps);
 }
 
-// "m1(rootIndex) m2 m3 " on stderr.
+// "depth v=score m1(rootIndex) m2 m3 " on the debug console.
 void ProtocolReporter::debugLine(const PvRecord& pv, int depth, int score) {
+  char text[PV_TEXT_SIZE + 64];
   if (pv.count <= 0) {
-    std::fprintf(stderr, "%d v=%d \n", depth, score);
-    return;
+    std::snprintf(text, sizeof text, "%d v=%d ", depth, score);
+  } else {
+    char first[5], rest[PV_TEXT_SIZE];
+    moveToText(pv.moves[0], first);
+    std::snprintf(text, sizeof text, "%d v=%d %s(%d)%s ", depth, score, first, pv.rootIndex,
+                  pvText(pv, rest, 1));
   }
-  char first[5], rest[PV_TEXT_SIZE];
-  moveToText(pv.moves[0], first);
-  std::fprintf(stderr, "%d v=%d %s(%d)%s \n", depth, score, first, pv.rootIndex, pvText(pv, rest, 1));
+  writeDebugLine(text);
 }
 
 void ProtocolReporter::brokenLine(const PvRecord& line, int broken) {

@@ -1,6 +1,5 @@
 #include "frontend/startup.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -145,14 +144,15 @@ Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb,
 }
 
 int runUcciEngine(const char* argv0) {
-  // A front end that goes away must not kill us in the middle of a write.
-  std::signal(SIGPIPE, SIG_IGN);
   std::string exeDirectory, exeName;
   splitPath(programPath(argv0), &exeDirectory, &exeName);
   if (!waitForUcci()) return 0;
 
   Board* board = startUpEngine(exeDirectory, 0);
-  if (board == nullptr) return 0;
+  if (board == nullptr) {
+    waitForMessages();  // the reason, where a message box shows it
+    return 0;
+  }
   EngineSession session{board, setUpPosition(*board, START_FEN)};
   for (const char* line : IDENTIFICATION) sendLine("%s", line);
 

@@ -1,5 +1,7 @@
 // The thin layer between the engine and the operating system: non-blocking
 // line input, sleeping, the engine clock, the program path and messages.
+// One interface; the build picks the host's implementation (posix/ or
+// windows/), and nothing above this layer knows which.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +23,12 @@ bool inputClosed();
 // (tests feed the reader from a pipe this way).
 void resetInput(int fd);
 
+// Called first thing by every entry point: a front end that goes away, or a
+// fault, must end the process, never stop it in a signal or a system dialog.
+void prepareProcess();
+// Seed material that differs between processes started in the same second.
+uint32_t processSeed();
+
 void sleepMs(int ms);
 
 // A block for a large table, on huge pages where the system grants them;
@@ -30,14 +38,24 @@ void freeLargeBlock(void* block);
 // Milliseconds since the process started, from a monotonic clock.
 int64_t engineClockMs();
 
-// The program's own path: argv0 when it names a directory part, otherwise
-// the running executable's real path.
+// The program's own path: where the system loaded the executable from
+// (Windows), or argv0 when it names a directory part and otherwise the
+// running executable's real path.
 std::string programPath(const char* argv0);
 // Index of the last '/' or '\\' in path, -1 when there is none; directory
 // (including the separator) and file name are written to the outputs.
 int splitPath(const std::string& path, std::string* directory, std::string* fileName);
 
-// Messages: caption and text on stderr in UTF-8. Never waits for an answer;
-// askYesNo always answers No.
+// Messages: caption and text (UTF-8) on stderr, and on Windows also in a
+// message box where there is a desktop to show it on. Never waits for an
+// answer; askYesNo always answers No.
 bool askYesNo(const char* text, const char* caption);
 void showDebugInt(int n);
+// Before the process ends on a fatal error: lets the open message boxes be
+// read, for 20 seconds at most; returns at once when none is open.
+void waitForMessages();
+// One line (the newline is added) for the debug console of the search:
+// stderr on POSIX hosts; on Windows a console window of its own, written by a
+// thread of its own so that the search never waits for it (lines it cannot
+// take in time are dropped).
+void writeDebugLine(const char* text);

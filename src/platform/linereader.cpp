@@ -1,26 +1,22 @@
-// Non-blocking line input over a file descriptor. Everything read from the
-// descriptor stays in our own buffer until it is served as a line, so data
-// that arrived together with an earlier line is never lost and counts as
-// available at once.
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
+// Non-blocking line input. Everything read from the input stays in our own
+// buffer until it is served as a line, so data that arrived together with an
+// earlier line is never lost and counts as available at once. How bytes are
+// taken without blocking is the host's business (rawinput.h).
 #include <cstring>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/rawinput.h"
 
 namespace {
 
 constexpr size_t READ_CHUNK = 65536;
 
 struct LineReader {
-  int fd = 0;
   std::string pending;   // bytes read, not yet served
   size_t served = 0;     // offset of the first unserved byte in pending
   size_t scanned = 0;    // bytes from `served` already known to hold no '\n'
-  bool ended = false;    // the descriptor reported its end or an error
+  bool ended = false;    // the input reported its end or an error
   std::string line;      // the line handed out last
 };
 
@@ -37,34 +33,18 @@ bool hasWholeLine() {
   return true;
 }
 
-// Reads whatever the descriptor holds right now, without waiting, until a
+// Reads whatever the input holds right now, without waiting, until a
 // newline has arrived or nothing more is ready.
 void fillWithoutBlocking() {
+  static char chunk[READ_CHUNK];
   while (!reader.ended && !hasWholeLine()) {
-    pollfd p{reader.fd, POLLIN, 0};
-    const int ready = poll(&p, 1, 0);
-    if (ready < 0) {
-      if (errno == EINTR) continue;
+    const long n = readReadyInput(chunk, sizeof chunk);
+    if (n == 0) return;
+    if (n < 0) {
       reader.ended = true;
       return;
     }
-    if (ready == 0) return;
-    if ((p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) == 0) return;
-    if (p.revents & POLLNVAL) {
-      reader.ended = true;
-      return;
-    }
-    static char chunk[READ_CHUNK];
-    const ssize_t n = read(reader.fd, chunk, sizeof chunk);
-    if (n > 0) {
-      reader.pending.append(chunk, static_cast<size_t>(n));
-    } else if (n == 0) {
-      reader.ended = true;
-    } else if (errno != EINTR && errno != EAGAIN) {
-      reader.ended = true;
-    } else {
-      return;
-    }
+    reader.pending.append(chunk, static_cast<size_t>(n));
   }
 }
 
@@ -114,7 +94,7 @@ const char* readLine() {
 bool inputClosed() { return reader.ended && !hasUnserved(); }
 
 void resetInput(int fd) {
-  reader.fd = fd;
+  selectInput(fd);
   reader.pending.clear();
   reader.served = 0;
   reader.scanned = 0;
