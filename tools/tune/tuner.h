@@ -79,9 +79,9 @@ double meanError(const Dataset& data, const std::vector<double>& theta, double k
 double fitScale(const Dataset& data, const std::vector<double>& theta);
 
 struct Settings {
-  int epochs = 600;
-  double rate = 1.0;        // Adam's step, in score units
-  double prior = 1e-7;      // pull of every number towards its start value
+  int epochs = 800;
+  double rate = 2.0;        // Adam's step, in score units
+  double prior = 1e-8;      // pull of every number towards its start value
   bool verbose = true;
 };
 // Adam over the numbers, each kept within its range; returns the error.
