@@ -16,7 +16,7 @@ namespace {
 constexpr int PERFT_DEPTH_READ_LIMIT = 1000;
 
 int usage() {
-  std::fprintf(stderr, "usage: tolvane | tolvane perft DEPTH [FEN] | tolvane bench [OPTIONS.opt]\n");
+  std::fprintf(stderr, "usage: tolvane | tolvane perft DEPTH [FEN] | tolvane bench [OPTIONS.opt [SCRIPT.txt]]\n");
   return 2;
 }
 
@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   prepareProcess();
   if (argc <= 1) return runUcciEngine(argv[0]);
   if (std::strcmp(argv[1], "perft") == 0) return perftCommand(argc, argv);
-  if (std::strcmp(argv[1], "bench") == 0 && argc <= 3) return runBench(argv[0], argc == 3 ? argv[2] : nullptr);
+  if (std::strcmp(argv[1], "bench") == 0 && argc <= 4)
+    return runBench(argv[0], argc >= 3 ? argv[2] : nullptr, argc == 4 ? argv[3] : nullptr);
   return usage();
 }

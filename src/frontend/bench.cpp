@@ -80,7 +80,7 @@ uint64_t benchNodes(Board& board, bool printEach) {
   return total;
 }
 
-int runBench(const char* argv0, const char* optionsPath) {
+int runBench(const char* argv0, const char* optionsPath, const char* scriptPath) {
   SearchOptions probe;
   if (optionsPath != nullptr && !loadSearchOptions(&probe, optionsPath)) {
     std::fprintf(stderr, "bench: cannot read %s\n", optionsPath);
@@ -88,7 +88,8 @@ int runBench(const char* argv0, const char* optionsPath) {
   }
   std::string exeDirectory, exeName;
   splitPath(programPath(argv0), &exeDirectory, &exeName);
-  Board* board = startUpEngine(exeDirectory, BENCH_HASH_MB, optionsPath ? optionsPath : "");
+  Board* board = startUpEngine(exeDirectory, BENCH_HASH_MB, optionsPath ? optionsPath : "",
+                               scriptPath ? scriptPath : "");
   if (board == nullptr) return 1;
   resetBookHeader();  // the bench measures the search, never the book
   const int64_t start = engineClockMs();

@@ -7,10 +7,12 @@
 #include <cstdint>
 
 // Loads the engine beside the binary (with the search options of
-// optionsPath when given: a profile such as Classic.opt), searches every
+// optionsPath and the evaluation script of scriptPath when given: the
+// classic profile is Classic.opt with ClassicPosVal.txt), searches every
 // position and prints "nodes <N> time <ms> nps <N per second>" last.
 // Returns the exit code.
-int runBench(const char* argv0, const char* optionsPath = nullptr);
+int runBench(const char* argv0, const char* optionsPath = nullptr,
+             const char* scriptPath = nullptr);
 
 // The positions and the depth, open for tests.
 extern const char* const BENCH_POSITIONS[];

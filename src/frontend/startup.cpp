@@ -122,11 +122,12 @@ void releaseEngine(Board* board) {
 }
 
 Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb,
-                     const std::string& optionsPath) {
+                     const std::string& optionsPath, const std::string& scriptPath) {
   buildPieceTables();
   initZobrist();
   setUpHashTable(exeDirectory, fixedHashMb);
-  if (!loadEvaluationScript((exeDirectory + "PosVal.txt").c_str())) {
+  if (!loadEvaluationScript(
+          (scriptPath.empty() ? exeDirectory + "PosVal.txt" : scriptPath).c_str())) {
     askYesNo(EVAL_FAILED_TEXT, EVAL_FAILED_CAPTION);
     freeHash();
     return nullptr;

@@ -11,10 +11,11 @@ struct Board;
 
 // Every table and data file in start-up order, and the Board. fixedHashMb
 // > 0 sizes the transposition table without reading Config.ini; a
-// non-empty optionsPath replaces the HowToThink.opt beside the program.
+// non-empty optionsPath replaces the HowToThink.opt beside the program, a
+// non-empty scriptPath its PosVal.txt.
 // Null when the evaluation script cannot be read (already reported).
 Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb,
-                     const std::string& optionsPath = "");
+                     const std::string& optionsPath = "", const std::string& scriptPath = "");
 // Sizes, allocates, clears and checks the transposition table for sizeMb
 // megabytes (at start-up and for "setoption hashsize"); when the memory is
 // not there, a smaller table is taken.

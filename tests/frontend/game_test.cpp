@@ -76,12 +76,15 @@ long benchNodes(kit::Process& bench) {
 
 // Three runs side by side (about 6 s each in Release, 20 s under the
 // sanitizers): the shipped options twice alike, and the classic profile,
-// every later search technique off, at the first design's signature.
+// every later search technique off with the first evaluation script, at the
+// first design's signature.
 TEST(Game, BenchCountsTheSameNodesEveryRun) {
   constexpr long CLASSIC_SIGNATURE = 26724986;
   kit::Process first(TOLVANE_BINARY, {"bench"}, TOLVANE_BUILD_DIR);
   kit::Process second(TOLVANE_BINARY, {"bench"}, TOLVANE_BUILD_DIR);
-  kit::Process classic(TOLVANE_BINARY, {"bench", TOLVANE_BUILD_DIR "/Classic.opt"}, TOLVANE_BUILD_DIR);
+  kit::Process classic(TOLVANE_BINARY,
+                       {"bench", TOLVANE_BUILD_DIR "/Classic.opt", TOLVANE_BUILD_DIR "/ClassicPosVal.txt"},
+                       TOLVANE_BUILD_DIR);
   const long nodes = benchNodes(first);
   EXPECT_GT(nodes, 0);
   EXPECT_EQ(benchNodes(second), nodes);
