@@ -45,6 +45,7 @@ struct EvalScript {
   int stepTable[11];  // index i + 5 for i = -5..5
   // derived
   int rookMarginSmall, rookMarginLarge;
+  bool endgameValuesUsed;  // some piece block gives an endgame value
   uint8_t relation20[512], relation21[512], relation22[512];  // by diff + 256
 };
 

@@ -21,8 +21,10 @@ constexpr int KING_SAFETY_PLY_REACH = 6;
 constexpr int LINE_THREAT_PLY_REACH = 2;
 
 // The move of the piece values from the middle game towards the endgame,
-// from the side to move's view.
+// from the side to move's view; none for a script without endgame values,
+// which then leaves its table out of the cache.
 inline int phaseShift(const Board& b) {
+  if (!evalScript.endgameValuesUsed) return 0;
   const uint32_t signature = b.currentPly->materialSignature;
   const int material =
       attackMaterialTable[(signature >> ATTACK_MATERIAL_SHIFT[BLACK]) & 63] +

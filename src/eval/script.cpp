@@ -27,12 +27,15 @@ void deriveScoreTables() {
     for (int sq = 0; sq < 256; ++sq)
       pieceSquareByIndex[p][sq] = InBoard[sq] ? pieceSquare[kind][sq] + pieceValue[kind] : 0;
   }
-  for (int bits = 0; bits < 65536; ++bits) {
-    int shift = 0;
-    for (int i = 0; i < 16; ++i)
-      if ((bits >> i & 1) != 0 && PieceTypeOf[i] != KING)
-        shift += evalterm::endgameValue(PieceTypeOf[i]) - pieceValue[PieceTypeOf[i]];
-    endgameShift[bits] = shift;
+  evalScript.endgameValuesUsed = false;
+  for (int t = ADVISOR; t < PIECE_TYPE_COUNT; ++t)
+    evalScript.endgameValuesUsed |= evalterm::endgameValue(t) != pieceValue[t];
+  // Each set of pieces: the set without its lowest piece, plus that piece.
+  endgameShift[0] = 0;
+  for (int bits = 1; bits < 65536; ++bits) {
+    const int type = PieceTypeOf[__builtin_ctz(static_cast<unsigned>(bits))];
+    endgameShift[bits] = endgameShift[bits & (bits - 1)] +
+                         (type == KING ? 0 : evalterm::endgameValue(type) - pieceValue[type]);
   }
   const double rook = pieceValue[ROOK];
   evalScript.rookMarginSmall = static_cast<int>(ROOK_MARGIN_SMALL_FACTOR * rook);

@@ -27,11 +27,11 @@
 #include "frontend/position.h"
 #include "frontend/startup.h"
 #include "movegen/movegen.h"
-#include "platform/platform.h"
 #include "search/hash/tt.h"
 #include "search/report.h"
 #include "search/search.h"
 #include "search/searchstate.h"
+#include "tune/tuner.h"
 
 namespace {
 
@@ -217,9 +217,7 @@ int main(int argc, char** argv) {
   if (!selfplay && std::strcmp(argv[1], "pgn") != 0) return usage();
   if (selfplay && argc < 5) return usage();
 
-  std::string toolDirectory, name, dataDirectory;
-  splitPath(programPath(argv[0]), &toolDirectory, &name);
-  splitPath(toolDirectory.substr(0, toolDirectory.size() - 1), &dataDirectory, &name);
+  const std::string dataDirectory = tune::buildDirectory(argv[0]);
   Board* b = startUpEngine(dataDirectory, HASH_MB);
   if (b == nullptr) return 1;
   resetBookHeader();  // the games are the engine's own, never the book's

@@ -17,7 +17,6 @@
 
 #include "board/board.h"
 #include "frontend/startup.h"
-#include "platform/platform.h"
 #include "tune/tuner.h"
 
 namespace {
@@ -60,9 +59,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: tune OUT DATA... [--epochs N] [--rate R] [--prior P] [--phase]\n");
     return 2;
   }
-  std::string toolDirectory, name, dataDirectory;
-  splitPath(programPath(argv[0]), &toolDirectory, &name);
-  splitPath(toolDirectory.substr(0, toolDirectory.size() - 1), &dataDirectory, &name);
+  const std::string dataDirectory = tune::buildDirectory(argv[0]);
   Board* board = startUpEngine(dataDirectory, HASH_MB);
   if (board == nullptr) return 1;
 

@@ -13,6 +13,7 @@
 #include "eval/evaltables.h"
 #include "eval/evaluate.h"
 #include "frontend/position.h"
+#include "platform/platform.h"
 
 namespace tune {
 namespace {
@@ -69,29 +70,31 @@ int evaluateRed(Board& b) {
 
 }  // namespace
 
+std::string buildDirectory(const char* argv0) {
+  std::string tools, build, name;
+  splitPath(programPath(argv0), &tools, &name);
+  splitPath(tools.substr(0, tools.size() - 1), &build, &name);
+  return build;
+}
+
 std::vector<Param> scriptParams(bool phase) {
   static const char* const TYPE_NAMES[PIECE_TYPE_COUNT] = {
       "king", "advisor", "elephant", "horse", "rook", "cannon", "pawn"};
   std::vector<Param> out;
-  for (int t = ADVISOR; t < PIECE_TYPE_COUNT; ++t) {
+  auto value = [&out](ParamKind kind, int type, int low, const std::string& name) {
     Param p;
-    p.kind = ParamKind::Material;
-    p.type = t;
-    p.low = 0;
+    p.kind = kind;
+    p.type = type;
+    p.low = low;
     p.high = PIECE_VALUE_MAX;
-    p.name = std::string(TYPE_NAMES[t]) + " value";
+    p.name = name;
     out.push_back(p);
-  }
-  for (int t : {HORSE, CANNON, PAWN}) {
-    if (!phase) break;
-    Param p;
-    p.kind = ParamKind::Endgame;
-    p.type = t;
-    p.low = 1;
-    p.high = PIECE_VALUE_MAX;
-    p.name = std::string(TYPE_NAMES[t]) + " endgame value";
-    out.push_back(p);
-  }
+  };
+  for (int t = ADVISOR; t < PIECE_TYPE_COUNT; ++t)
+    value(ParamKind::Material, t, 0, std::string(TYPE_NAMES[t]) + " value");
+  if (phase)
+    for (int t : {HORSE, CANNON, PAWN})
+      value(ParamKind::Endgame, t, 1, std::string(TYPE_NAMES[t]) + " endgame value");
   for (int t = 0; t < PIECE_TYPE_COUNT; ++t)
     for (int r = 0; r < GRID_ROWS; ++r)
       for (int f = 0; f <= GRID_FILES / 2; ++f) {
@@ -161,20 +164,31 @@ void setParam(const Param& p, int v) {
   }
 }
 
-void addPosition(Dataset& data, Board& board, float result, const std::vector<Param>& params,
-                 const std::vector<int>& current) {
-  std::vector<double> coefficient(params.size(), 0.0);
-  int materialParam[PIECE_TYPE_COUNT], endgameParam[PIECE_TYPE_COUNT];
-  std::fill(materialParam, materialParam + PIECE_TYPE_COUNT, -1);
-  std::fill(endgameParam, endgameParam + PIECE_TYPE_COUNT, -1);
-  std::vector<int> squareParam(PIECE_TYPE_COUNT * 256, -1);
-  for (size_t i = 0; i < params.size(); ++i) {
-    const Param& p = params[i];
-    if (p.kind == ParamKind::Material) materialParam[p.type] = static_cast<int>(i);
-    if (p.kind == ParamKind::Endgame) endgameParam[p.type] = static_cast<int>(i);
-    if (p.kind == ParamKind::Square)
-      for (int sq : p.squares) squareParam[p.type * 256 + sq] = static_cast<int>(i);
+namespace {
+
+// Which number each piece value and square value is (-1: not tuned).
+struct PieceParams {
+  int material[PIECE_TYPE_COUNT], endgame[PIECE_TYPE_COUNT];
+  std::vector<int> square = std::vector<int>(PIECE_TYPE_COUNT * 256, -1);
+  explicit PieceParams(const std::vector<Param>& params) {
+    std::fill(material, material + PIECE_TYPE_COUNT, -1);
+    std::fill(endgame, endgame + PIECE_TYPE_COUNT, -1);
+    for (size_t i = 0; i < params.size(); ++i) {
+      const Param& p = params[i];
+      if (p.kind == ParamKind::Material) material[p.type] = static_cast<int>(i);
+      if (p.kind == ParamKind::Endgame) endgame[p.type] = static_cast<int>(i);
+      if (p.kind == ParamKind::Square)
+        for (int sq : p.squares) square[p.type * 256 + sq] = static_cast<int>(i);
+    }
   }
+};
+
+void addSample(Dataset& data, Board& board, float result, const std::vector<Param>& params,
+               const std::vector<int>& current, const PieceParams& index) {
+  std::vector<double> coefficient(params.size(), 0.0);
+  const int* materialParam = index.material;
+  const int* endgameParam = index.endgame;
+  const std::vector<int>& squareParam = index.square;
   // The endgame's share of the position: the piece values move from their
   // middle-game value towards their endgame value as it grows.
   const uint32_t signature = board.currentPly->materialSignature;
@@ -215,12 +229,20 @@ void addPosition(Dataset& data, Board& board, float result, const std::vector<Pa
   data.samples.push_back(s);
 }
 
+}  // namespace
+
+void addPosition(Dataset& data, Board& board, float result, const std::vector<Param>& params,
+                 const std::vector<int>& current) {
+  addSample(data, board, result, params, current, PieceParams(params));
+}
+
 int readPositions(Dataset& data, Board& board, const char* path,
                   const std::vector<Param>& params) {
   std::ifstream in(path);
   if (!in) return -1;
   std::vector<int> current(params.size());
   for (size_t i = 0; i < params.size(); ++i) current[i] = paramValue(params[i]);
+  const PieceParams index(params);
   int refused = 0;
   std::string line;
   while (std::getline(in, line)) {
@@ -232,7 +254,7 @@ int readPositions(Dataset& data, Board& board, const char* path,
       ++refused;
       continue;
     }
-    addPosition(data, board, result, params, current);
+    addSample(data, board, result, params, current, index);
   }
   return refused;
 }

@@ -33,6 +33,10 @@ struct Param {
   std::string name;
 };
 
+// The directory above the one of the running tool (tools/ of a build):
+// where the engine's data files are, separator included.
+std::string buildDirectory(const char* argv0);
+
 // The tunable numbers of the loaded script; with `phase`, the endgame
 // values of horse, cannon and pawn too (they then move with the phase).
 std::vector<Param> scriptParams(bool phase = false);
