@@ -94,6 +94,7 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_SWITCH(hashBuckets),
     OPTION_SWITCH(seeOrdering),
     OPTION_SWITCH(useContinuationHistory),
+    OPTION_SWITCH(useChaseRule),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

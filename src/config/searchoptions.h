@@ -81,7 +81,9 @@ struct SearchOptions {
   uint8_t hashBuckets;             // 0xB4: four entries per slot
   uint8_t seeOrdering;             // 0xB5: captures losing the exchange after the killers
   uint8_t useContinuationHistory;  // 0xB6: quiet moves ordered by how they fared after the last move
-  uint8_t reservedB7[83];
+  uint8_t useChaseRule;            // 0xB7: a side that chases one piece through a whole
+                                   //       repetition cycle loses, as perpetual check does
+  uint8_t reservedB8[82];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;
   int32_t printMinDepth;           // 0x10C

@@ -49,9 +49,11 @@ void copyPv(PvRecord* destination, const PvRecord& source);
 // ---- repetition
 // Looks back over the reversible plies before the current position for the
 // same position with the same side to move. REP_CHECKED: the opponent gave
-// check at every move of the cycle (we score a perpetual win); REP_CHECKING:
-// we did (a perpetual loss, not reported at ply 0); REP_PLAIN: a draw-like
-// score from the incremental score and the script's repetition value. On a
-// repeat, move is the move made from the earlier position.
+// check at every move of the cycle, or (with useChaseRule) chased one of our
+// pieces at every move while we chased none (we score a perpetual win);
+// REP_CHECKING: we did (a perpetual loss, not reported at ply 0); REP_PLAIN:
+// a draw-like score from the incremental score and the script's repetition
+// value. On a repeat, move is the move made from the earlier position.
 enum RepetitionResult { REP_NONE = 0, REP_CHECKED = 1, REP_CHECKING = 2, REP_PLAIN = 3 };
-int checkRepetition(const Board& board, int ply, int* score, Move* move);
+// The board is replayed through the cycle to judge a chase and left as it was.
+int checkRepetition(Board& board, int ply, int* score, Move* move);

@@ -6,6 +6,7 @@
 #include "common/engine.h"
 #include "common/process.h"
 #include "frontend/position.h"
+#include "config/searchoptions.h"
 #include "search/search.h"
 
 namespace {
@@ -74,6 +75,39 @@ TEST(Repetition, TheWalkStopsAtANullMove) {
   int score = 0;
   Move move;
   EXPECT_EQ(checkRepetition(*b, 4, &score, &move), REP_NONE);
+}
+
+// From a game against a peer: the black rook follows the red cannon between
+// b7 and c7 (the cannon, unguarded, cannot take it back), and the rules gave
+// the game to red. With the chase rule the side to move at the end of such a
+// cycle is scored the loser when it chased and the winner when it was
+// chased; without it the cycle is a plain repetition. Judging it leaves the
+// board as it was.
+TEST(Repetition, APerpetualChaseLosesForTheChaser) {
+  const std::string game =
+      "position startpos moves b0c2 h9g7 c3c4 g6g5 i3i4 b7b3 c2d4 b9c7 c4c5 b3g3 c5c6 g5g4 "
+      "c6c7 h7c7 g0e2 a9b9 b2c2 b9b4 d4c6 b4b6 c2c7 b6c6 c7b7 i9h9 h0f1 c6b6 b7c7 b6c6 c7b7";
+  const SearchOptions shipped = searchOptions;
+  for (const char* last : {"", " c6b6"}) {
+    auto b = kit::newBoard();
+    ASSERT_TRUE(servePosition(*b, (game + last).c_str(), false));
+    const bool blackToMove = *last == '\0';  // black chased; red was chased
+    const PlyRecord before = *b->currentPly;
+    const std::string fen = kit::toFen(*b);
+    const uint64_t key = b->currentPly[-3].zobrist;
+    int score = 0;
+    Move move;
+    searchOptions.useChaseRule = 0;
+    EXPECT_EQ(checkRepetition(*b, 3, &score, &move), REP_PLAIN);
+    searchOptions.useChaseRule = 1;
+    EXPECT_EQ(checkRepetition(*b, 3, &score, &move), blackToMove ? REP_CHECKING : REP_CHECKED);
+    EXPECT_EQ(score, blackToMove ? 3 - PERPETUAL : PERPETUAL - 3);
+    EXPECT_EQ(b->currentPly->zobrist, before.zobrist);
+    EXPECT_EQ(b->currentPly->captureExtensionBudget, before.captureExtensionBudget);
+    EXPECT_EQ(b->currentPly[-3].zobrist, key);
+    EXPECT_EQ(kit::toFen(*b), fen);
+  }
+  searchOptions = shipped;
 }
 
 }  // namespace
