@@ -34,8 +34,8 @@ uint32_t targetsFrom(const Board& board, int from) {
 uint32_t threatenedFrom(Board& board, int to, uint32_t targets) {
   const int victimSide = otherSide(sideOfCode(board.squares[to]));
   uint32_t threatened = 0;
-  for (int i = 0; i < 32; ++i) {
-    if (!(targets & (1u << i))) continue;
+  for (; targets != 0; targets &= targets - 1) {
+    const int i = __builtin_ctz(targets);
     const int sq = board.pieceList[i];
     if (isPseudoLegal(board, victimSide, moveFromTo(sq, to))) continue;
     if (staticExchange(board, moveFromTo(to, sq)) >= CHASE_MIN_GAIN) threatened |= 1u << i;
@@ -45,10 +45,12 @@ uint32_t threatenedFrom(Board& board, int to, uint32_t targets) {
 
 // Replays the cycle from `repeat` to the current position and tells whether
 // each side chased one enemy piece with every move it made in it: each of
-// its moves newly threatened to win that piece. The board and its records
-// are left exactly as they were.
+// its moves newly threatened to win that piece. A cycle longer than
+// CHASE_MAX_CYCLE_PLIES is no chase. The board and its records are left
+// exactly as they were.
 void findChases(Board& board, PlyRecord* repeat, bool* usChase, bool* themChase) {
   const int plies = static_cast<int>(board.currentPly - repeat);
+  if (plies > CHASE_MAX_CYCLE_PLIES) return;
   PlyRecord saved[CHASE_MAX_CYCLE_PLIES + 1];
   std::memcpy(saved, repeat, sizeof(PlyRecord) * (plies + 1));
   const uint32_t moving = board.movingPiece;
@@ -91,8 +93,7 @@ int checkRepetition(Board& board, int ply, int* score, Move* move) {
   }
   *move = repeat->move;
   bool usChase = false, themChase = false;
-  if (searchOptions.useChaseRule && !ownChecked && !oppChecked &&
-      now - repeat <= CHASE_MAX_CYCLE_PLIES)
+  if (searchOptions.useChaseRule && !ownChecked && !oppChecked)
     findChases(board, repeat, &usChase, &themChase);
   if (ownChecked || (themChase && !usChase)) {
     *score = PERPETUAL - ply;

@@ -5,8 +5,8 @@
 
 #include "common/engine.h"
 #include "common/process.h"
-#include "frontend/position.h"
 #include "config/searchoptions.h"
+#include "frontend/position.h"
 #include "search/search.h"
 
 namespace {
