@@ -95,6 +95,10 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_SWITCH(seeOrdering),
     OPTION_SWITCH(useContinuationHistory),
     OPTION_SWITCH(useChaseRule),
+    OPTION_SWITCH(useSingularExtension),
+    OPTION_VALUE(singularMinDepth, 0, MAX_PLY - 1, 0),
+    OPTION_VALUE(singularMargin, 0, MAX_MARGIN, 0),
+    OPTION_SWITCH(useImproving),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

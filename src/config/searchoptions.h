@@ -83,7 +83,12 @@ struct SearchOptions {
   uint8_t useContinuationHistory;  // 0xB6: quiet moves ordered by how they fared after the last move
   uint8_t useChaseRule;            // 0xB7: a side that chases one piece through a whole
                                    //       repetition cycle loses, as perpetual check does
-  uint8_t reservedB8[82];
+  uint8_t useSingularExtension;    // 0xB8: a table move no other move comes near is
+  uint8_t singularMinDepth;        // 0xB9:   searched a ply deeper, from this depth on
+  int16_t singularMargin;          // 0xBA:   "near": within margin x depth of its score
+  uint8_t useImproving;            // 0xBC: reductions and reverse futility weigh whether
+                                   //       the static score rose since our last move
+  uint8_t reservedBD[77];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;
   int32_t printMinDepth;           // 0x10C

@@ -93,6 +93,31 @@ bool tryNullMove(Board& board, int ply, int depth, int alpha, int beta, int node
   return true;
 }
 
+// The singular test of the table move: its stored score less margin x
+// depth is the bar. Returns 1 when every other move, searched to half the
+// depth, stays below the bar (the table move is extended); 2 with *cutScore
+// when one reaches the bar and the bar is at least beta (the node fails
+// high); 0 otherwise.
+int singularTest(Board& board, int ply, int depth, int beta, Move hashMove, int* cutScore) {
+  if (!searchOptions.useSingularExtension || depth < searchOptions.singularMinDepth ||
+      isNullMove(hashMove))
+    return 0;
+  int storedDepth = 0, bound = 0, score = 0;
+  if (!readHash(board, ply, &storedDepth, &bound, &score) || bound == BOUND_UPPER ||
+      storedDepth < depth - SINGULAR_DEPTH_SLACK || std::abs(score) >= MATE_BOUND)
+    return 0;
+  const int bar = score - searchOptions.singularMargin * depth;
+  Move other = NULL_MOVE;
+  const int v = searchForMove(board, ply, depth / 2, bar - 1, bar, &other, 1, hashMove);
+  if (stopRequested) return 0;
+  if (v < bar) return 1;
+  if (bar >= beta) {
+    *cutScore = bar;
+    return 2;
+  }
+  return 0;
+}
+
 // Depth of a move's new position: one ply less unless it is extended.
 int newDepthOf(Board& board, const MovePicker& picker, Move m, int depth, int alpha,
                int beta, int nodeType, int threat) {
@@ -126,7 +151,7 @@ int searchChild(Board& board, int ply, int depth, int alpha, int beta, int nodeT
 // Plies a late quiet move is reduced by, leaving at least one: one when its
 // history is poor in the first design; from the log table otherwise, one
 // less at PV nodes and for a good history.
-int reductionOf(const Board& board, Move m, int depth, int newDepth, int moveCount,
+int reductionOf(const Board& board, Move m, int ply, int depth, int newDepth, int moveCount,
                 int nodeType) {
   const bool goodHistory =
       historyRatio(board, m) >= static_cast<unsigned>(searchOptions.lmrHistoryLimit);
@@ -134,6 +159,7 @@ int reductionOf(const Board& board, Move m, int depth, int newDepth, int moveCou
   int r = lmrReductionTable[std::min(depth, LMR_TABLE_SIZE - 1)]
                            [std::min(moveCount, LMR_TABLE_SIZE - 1)];
   r -= (nodeType == 0) + goodHistory;
+  if (searchOptions.useImproving && !isImproving(ply)) ++r;
   return std::clamp(r, 0, std::max(newDepth - 1, 0));
 }
 
@@ -214,6 +240,9 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
     searchForMove(board, ply, depth - searchOptions.iidDepth, alpha, beta, &hashMove, nodeType);
     if (stopRequested) return -MATE;
   }
+  int singularCut = 0;
+  const int singular = singularTest(board, ply, depth, beta, hashMove, &singularCut);
+  if (singular == 2) return singularCut;
   const bool reduce = (searchOptions.lmrAtPvNodes || nodeType != 0) && threat == THREAT_NONE &&
                       depth >= searchOptions.lmrMinDepth;
   const Pruning pruning = pruningAt(ply, depth, alpha, nodeType, inCheck);
@@ -240,11 +269,12 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
       continue;
     }
     if (quiet) ++quietCount;
-    const int fullDepth = newDepthOf(board, picker, m, depth, alpha, beta, nodeType, threat);
+    int fullDepth = newDepthOf(board, picker, m, depth, alpha, beta, nodeType, threat);
+    if (singular == 1 && sameMove(m, hashMove)) fullDepth = depth;
     int newDepth = fullDepth;
     if (reduce && best > -MATE_BOUND && newDepth < depth &&
         moveCount >= searchOptions.lmrMinMoves && picker.stage == PICKER_STAGE_QUIETS)
-      newDepth -= reductionOf(board, m, depth, newDepth, moveCount, nodeType);
+      newDepth -= reductionOf(board, m, ply, depth, newDepth, moveCount, nodeType);
     int v = searchChild(board, ply, newDepth, alpha, beta, nodeType, best);
     // A reduced move that scores above the bar is searched again in full:
     // above alpha with the table, at beta or above in the first design.
@@ -280,13 +310,13 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
 }
 
 int searchForMove(Board& board, int ply, int depth, int alpha, int beta, Move* move,
-                  int nodeType) {
+                  int nodeType, Move excluded) {
   const int newDepth = board.inCheck() ? depth : depth - 1;
   int best = ply - MATE;
   MovePicker& picker = *pickerAt(ply);
   picker.reset(*move);  // the picker drops a move that cannot be played here
   for (Move m = picker.next(); !isNullMove(m); m = picker.next()) {
-    if (board.makeMove(m)) continue;
+    if (sameMove(m, excluded) || board.makeMove(m)) continue;
     const int v = searchChild(board, ply, newDepth, alpha, beta, nodeType, best);
     board.unmakeMove();
     if (stopRequested) return best;

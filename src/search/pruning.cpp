@@ -20,11 +20,11 @@ bool pruningSwitchedOn() {
          searchOptions.useLateMovePruning || searchOptions.nullMoveAdaptive;
 }
 
-bool improving(int ply) {
+}  // namespace
+
+bool isImproving(int ply) {
   return ply < 2 || staticScores[ply - 2] == -MATE || staticScores[ply] > staticScores[ply - 2];
 }
-
-}  // namespace
 
 int nodeStaticScore(const Board& board, int ply, bool inCheck) {
   int s = 0;
@@ -41,7 +41,8 @@ int nodeStaticScore(const Board& board, int ply, bool inCheck) {
 bool reverseFutilityCut(int ply, int depth, int beta, int nodeType, bool inCheck) {
   if (!searchOptions.useReverseFutility || nodeType == 0 || inCheck) return false;
   if (depth > searchOptions.reverseFutilityDepth || std::abs(beta) >= MATE_BOUND) return false;
-  return staticScores[ply] - searchOptions.reverseFutilityMargin * depth >= beta;
+  const int plies = depth + (searchOptions.useImproving && !isImproving(ply));
+  return staticScores[ply] - searchOptions.reverseFutilityMargin * plies >= beta;
 }
 
 Pruning pruningAt(int ply, int depth, int alpha, int nodeType, bool inCheck) {
@@ -51,7 +52,7 @@ Pruning pruningAt(int ply, int depth, int alpha, int nodeType, bool inCheck) {
     p.futile = staticScores[ply] + searchOptions.futilityMargin * depth <= alpha;
   if (searchOptions.useLateMovePruning && depth <= searchOptions.lateMovePruningDepth) {
     const int limit = searchOptions.lateMovePruningBase + depth * depth;
-    p.quietLimit = improving(ply) ? limit : limit / 2;
+    p.quietLimit = isImproving(ply) ? limit : limit / 2;
   }
   if (searchOptions.useSee && depth <= searchOptions.seePruningDepth)
     p.exchangeFloor = -searchOptions.seePruningMargin * depth;

@@ -10,6 +10,10 @@ struct Board;
 // when no technique needs it).
 int nodeStaticScore(const Board& board, int ply, bool inCheck);
 
+// Whether the side to move's static score rose since its last move (or
+// cannot be compared: near the root, or in check then).
+bool isImproving(int ply);
+
 // Reverse futility: a shallow node whose static score beats beta by a
 // margin for every ply left is taken to fail high.
 bool reverseFutilityCut(int ply, int depth, int beta, int nodeType, bool inCheck);

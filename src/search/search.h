@@ -24,8 +24,9 @@ void ponderHit();
 
 int searchRoot(Board& board, int depth, int alpha, int beta);
 int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeType);
+// The best of the node's moves (the one in *move first), `excluded` left out.
 int searchForMove(Board& board, int ply, int depth, int alpha, int beta, Move* move,
-                  int nodeType);
+                  int nodeType, Move excluded = NULL_MOVE);
 int quiesce(Board& board, int ply, int alpha, int beta);
 void computeGamePhase(const Board& board);
 // The legal root moves stand in the ply-0 frame's moves[0, count).

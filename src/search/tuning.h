@@ -67,6 +67,9 @@ constexpr int THREAT_MATE = 3;      // the null move ran into a mate
 // A move whose new position has this much capture budget is extended.
 constexpr int CAPTURE_EXTENSION_BUDGET = 80;
 
+// The singular test needs a stored depth at most this much below the node's.
+constexpr int SINGULAR_DEPTH_SLACK = 3;
+
 // ---- root
 // Aspiration windows from this iteration on; a window wider than this is
 // given up for the full one.

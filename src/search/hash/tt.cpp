@@ -149,6 +149,16 @@ int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move*
   return NO_SCORE;
 }
 
+bool readHash(const Board& board, int ply, int* depth, int* bound, int* score) {
+  const uint32_t lock = keyHigh(board.currentPly->zobrist);
+  const HashEntry& e = entryOf(board, lock);
+  if (e.lock != lock) return false;
+  *depth = e.depth;
+  *bound = e.bound;
+  *score = fromStored(e.score, ply);
+  return true;
+}
+
 bool shouldReplace(const HashEntry& entry, int depth, int bound, int score) {
   const int e = entry.depth - ageTable[entry.age];
   if (e < depth) return true;

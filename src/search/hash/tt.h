@@ -41,6 +41,9 @@ HashEntry* hashEntryFor(ZobristKey key);
 void prefetchHash(const Board& board);
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
               int* code, bool allowShallow);
+// The stored depth, bound and score (from the root) of the board's
+// position; false when the table holds nothing for it.
+bool readHash(const Board& board, int ply, int* depth, int* bound, int* score);
 void storeHash(const Board& board, int ply, int depth, int score, int bound, Move move);
 bool shouldReplace(const HashEntry& entry, int depth, int bound, int score);
 // Start-up consistency scan; reports odd depths through showDebugInt. The
