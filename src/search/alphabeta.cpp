@@ -93,29 +93,27 @@ bool tryNullMove(Board& board, int ply, int depth, int alpha, int beta, int node
   return true;
 }
 
-// The singular test of the table move: its stored score less margin x
-// depth is the bar. Returns 1 when every other move, searched to half the
-// depth, stays below the bar (the table move is extended); 2 with *cutScore
-// when one reaches the bar and the bar is at least beta (the node fails
-// high); 0 otherwise.
-int singularTest(Board& board, int ply, int depth, int beta, Move hashMove, int* cutScore) {
+// What the singular test found for the table move.
+enum Singular { SINGULAR_NONE, SINGULAR_EXTEND, SINGULAR_CUT };
+
+// The singular test of the table move: its stored score less margin x depth
+// is the bar. SINGULAR_EXTEND when every other move, searched to half the
+// depth, stays below the bar; SINGULAR_CUT when one reaches it and the bar
+// is at least beta (the node fails high at the bar).
+Singular singularTest(Board& board, int ply, int depth, int beta, Move hashMove, int* bar) {
   if (!searchOptions.useSingularExtension || depth < searchOptions.singularMinDepth ||
       isNullMove(hashMove))
-    return 0;
-  int storedDepth = 0, bound = 0, score = 0;
-  if (!readHash(board, ply, &storedDepth, &bound, &score) || bound == BOUND_UPPER ||
-      storedDepth < depth - SINGULAR_DEPTH_SLACK || std::abs(score) >= MATE_BOUND)
-    return 0;
-  const int bar = score - searchOptions.singularMargin * depth;
+    return SINGULAR_NONE;
+  HashHit hit;
+  if (!readHash(board, ply, &hit) || hit.bound == BOUND_UPPER ||
+      hit.depth < depth - SINGULAR_DEPTH_SLACK || std::abs(hit.score) >= MATE_BOUND)
+    return SINGULAR_NONE;
+  *bar = hit.score - searchOptions.singularMargin * depth;
   Move other = NULL_MOVE;
-  const int v = searchForMove(board, ply, depth / 2, bar - 1, bar, &other, 1, hashMove);
-  if (stopRequested) return 0;
-  if (v < bar) return 1;
-  if (bar >= beta) {
-    *cutScore = bar;
-    return 2;
-  }
-  return 0;
+  const int v = searchForMove(board, ply, depth / 2, *bar - 1, *bar, &other, 1, hashMove);
+  if (stopRequested) return SINGULAR_NONE;
+  if (v < *bar) return SINGULAR_EXTEND;
+  return *bar >= beta ? SINGULAR_CUT : SINGULAR_NONE;
 }
 
 // Depth of a move's new position: one ply less unless it is extended.
@@ -240,9 +238,9 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
     searchForMove(board, ply, depth - searchOptions.iidDepth, alpha, beta, &hashMove, nodeType);
     if (stopRequested) return -MATE;
   }
-  int singularCut = 0;
-  const int singular = singularTest(board, ply, depth, beta, hashMove, &singularCut);
-  if (singular == 2) return singularCut;
+  int singularBar = 0;
+  const Singular singular = singularTest(board, ply, depth, beta, hashMove, &singularBar);
+  if (singular == SINGULAR_CUT) return singularBar;
   const bool reduce = (searchOptions.lmrAtPvNodes || nodeType != 0) && threat == THREAT_NONE &&
                       depth >= searchOptions.lmrMinDepth;
   const Pruning pruning = pruningAt(ply, depth, alpha, nodeType, inCheck);
@@ -270,7 +268,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
     }
     if (quiet) ++quietCount;
     int fullDepth = newDepthOf(board, picker, m, depth, alpha, beta, nodeType, threat);
-    if (singular == 1 && sameMove(m, hashMove)) fullDepth = depth;
+    if (singular == SINGULAR_EXTEND && sameMove(m, hashMove)) fullDepth = depth;
     int newDepth = fullDepth;
     if (reduce && best > -MATE_BOUND && newDepth < depth &&
         moveCount >= searchOptions.lmrMinMoves && picker.stage == PICKER_STAGE_QUIETS)

@@ -121,42 +121,38 @@ HashEntry* hashEntryFor(ZobristKey key) { return &table[keyLow(key) & indexMask]
 
 void prefetchHash(const Board& board) { __builtin_prefetch(&slotOf(board)); }
 
-int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
-              int* code, bool allowShallow) {
+bool readHash(const Board& board, int ply, HashHit* hit) {
   const uint32_t lock = keyHigh(board.currentPly->zobrist);
   const HashEntry& e = entryOf(board, lock);
-  if (e.lock != lock) {
+  if (e.lock != lock) return false;
+  *hit = {Move{e.moveFrom, e.moveTo, HASH_MOVE_SCORE}, e.depth, e.bound, fromStored(e.score, ply)};
+  return true;
+}
+
+int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
+              int* code, bool allowShallow) {
+  HashHit hit;
+  if (!readHash(board, ply, &hit)) {
     *move = NULL_MOVE;
     *code = 4;
     return NO_SCORE;
   }
-  *move = Move{e.moveFrom, e.moveTo, HASH_MOVE_SCORE};
-  if (depth <= e.depth && (allowShallow || depth > SHALLOW_DEPTH)) {
-    const int score = fromStored(e.score, ply);
-    if (e.bound == BOUND_EXACT) {
+  *move = hit.move;
+  if (depth <= hit.depth && (allowShallow || depth > SHALLOW_DEPTH)) {
+    if (hit.bound == BOUND_EXACT) {
       *code = 0;
-      return score;
+      return hit.score;
     }
-    if ((e.bound == BOUND_LOWER && score >= beta) ||
-        (e.bound == BOUND_UPPER && score <= alpha)) {
+    if ((hit.bound == BOUND_LOWER && hit.score >= beta) ||
+        (hit.bound == BOUND_UPPER && hit.score <= alpha)) {
       *code = 1;
-      return score;
+      return hit.score;
     }
     *code = 2;
     return NO_SCORE;
   }
   *code = 3;
   return NO_SCORE;
-}
-
-bool readHash(const Board& board, int ply, int* depth, int* bound, int* score) {
-  const uint32_t lock = keyHigh(board.currentPly->zobrist);
-  const HashEntry& e = entryOf(board, lock);
-  if (e.lock != lock) return false;
-  *depth = e.depth;
-  *bound = e.bound;
-  *score = fromStored(e.score, ply);
-  return true;
 }
 
 bool shouldReplace(const HashEntry& entry, int depth, int bound, int score) {

@@ -39,11 +39,16 @@ HashEntry* hashEntryFor(ZobristKey key);
 // distances from the root: ply is the node's distance from the root.
 // Starts loading the slot of the board's position into the cache.
 void prefetchHash(const Board& board);
+// What the table holds for a position: the stored move, depth and bound,
+// and the score as a distance from the root.
+struct HashHit {
+  Move move;
+  int depth, bound, score;
+};
+// False when the table holds nothing for the board's position.
+bool readHash(const Board& board, int ply, HashHit* hit);
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
               int* code, bool allowShallow);
-// The stored depth, bound and score (from the root) of the board's
-// position; false when the table holds nothing for it.
-bool readHash(const Board& board, int ply, int* depth, int* bound, int* score);
 void storeHash(const Board& board, int ply, int depth, int score, int bound, Move move);
 bool shouldReplace(const HashEntry& entry, int depth, int bound, int score);
 // Start-up consistency scan; reports odd depths through showDebugInt. The
