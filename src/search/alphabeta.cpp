@@ -97,7 +97,8 @@ bool tryNullMove(Board& board, int ply, int depth, int alpha, int beta, int node
 enum Singular { SINGULAR_NONE, SINGULAR_EXTEND, SINGULAR_CUT };
 
 // The singular test of the table move: its stored score less margin x depth
-// is the bar. SINGULAR_EXTEND when every other move, searched to half the
+// is the bar (the slot must still hold that move: a search at this node may
+// have stored another since the probe). SINGULAR_EXTEND when every other move, searched to half the
 // depth, stays below the bar; SINGULAR_CUT when one reaches it and the bar
 // is at least beta (the node fails high at the bar).
 Singular singularTest(Board& board, int ply, int depth, int beta, Move hashMove, int* bar) {
@@ -105,8 +106,8 @@ Singular singularTest(Board& board, int ply, int depth, int beta, Move hashMove,
       isNullMove(hashMove))
     return SINGULAR_NONE;
   HashHit hit;
-  if (!readHash(board, ply, &hit) || hit.bound == BOUND_UPPER ||
-      hit.depth < depth - SINGULAR_DEPTH_SLACK || std::abs(hit.score) >= MATE_BOUND)
+  if (!readHash(board, ply, &hit) || !sameMove(hit.move, hashMove) ||
+      hit.bound == BOUND_UPPER || hit.depth < depth - SINGULAR_DEPTH_SLACK || std::abs(hit.score) >= MATE_BOUND)
     return SINGULAR_NONE;
   *bar = hit.score - searchOptions.singularMargin * depth;
   Move other = NULL_MOVE;
