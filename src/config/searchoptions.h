@@ -88,7 +88,10 @@ struct SearchOptions {
   int16_t singularMargin;          // 0xBA:   "near": within margin x depth of its score
   uint8_t useImproving;            // 0xBC: reductions and reverse futility weigh whether
                                    //       the static score rose since our last move
-  uint8_t reservedBD[77];
+  uint8_t reservedBD;
+  int16_t lmrContinuationDivisor;  // 0xBE: a late quiet move's reduction falls (or grows)
+                                   //       by its continuation history / divisor; 0: off
+  uint8_t reservedC0[74];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;
   int32_t printMinDepth;           // 0x10C

@@ -149,9 +149,10 @@ int searchChild(Board& board, int ply, int depth, int alpha, int beta, int nodeT
 
 // Plies a late quiet move is reduced by, leaving at least one: one when its
 // history is poor in the first design; from the log table otherwise, one
-// less at PV nodes and for a good history.
+// less at PV nodes and for a good history, and less still (or more) as the
+// move fared well (or badly) after the opponent's last move.
 int reductionOf(const Board& board, Move m, int ply, int depth, int newDepth, int moveCount,
-                int nodeType) {
+                int nodeType, int continuation) {
   const bool goodHistory =
       historyRatio(board, m) >= static_cast<unsigned>(searchOptions.lmrHistoryLimit);
   if (!searchOptions.lmrTable) return goodHistory ? 0 : 1;
@@ -159,6 +160,8 @@ int reductionOf(const Board& board, Move m, int ply, int depth, int newDepth, in
                            [std::min(moveCount, LMR_TABLE_SIZE - 1)];
   r -= (nodeType == 0) + goodHistory;
   if (searchOptions.useImproving && !isImproving(ply)) ++r;
+  if (searchOptions.lmrContinuationDivisor)
+    r -= continuation / searchOptions.lmrContinuationDivisor;
   return std::clamp(r, 0, std::max(newDepth - 1, 0));
 }
 
@@ -260,6 +263,9 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
           !exchangeAtLeast(board, m, pruning.exchangeFloor))
         continue;
     }
+    // How the move fared after the opponent's last one, read before it is made.
+    const int continuation =
+        quiet && searchOptions.lmrContinuationDivisor ? continuationScore(board, m) : 0;
     if (board.makeMove(m)) continue;
     prefetchHash(board);
     // Futile quiet moves: only a check can lift the score to alpha.
@@ -273,7 +279,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
     int newDepth = fullDepth;
     if (reduce && best > -MATE_BOUND && newDepth < depth &&
         moveCount >= searchOptions.lmrMinMoves && picker.stage == PICKER_STAGE_QUIETS)
-      newDepth -= reductionOf(board, m, ply, depth, newDepth, moveCount, nodeType);
+      newDepth -= reductionOf(board, m, ply, depth, newDepth, moveCount, nodeType, continuation);
     int v = searchChild(board, ply, newDepth, alpha, beta, nodeType, best);
     // A reduced move that scores above the bar is searched again in full:
     // above alpha with the table, at beta or above in the first design.
