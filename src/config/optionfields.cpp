@@ -28,7 +28,7 @@ constexpr int32_t MAX_LMR_TABLE_DIVISOR = 1000;
 constexpr int32_t DEFAULT_LMR_TABLE_DIVISOR = 250;
 constexpr int32_t MAX_MARGIN = 2000;
 constexpr int32_t MAX_PRUNING_DEPTH = 16;
-constexpr int32_t CONTINUATION_DIVISOR_MAX = 32767;
+constexpr int32_t MAX_CONTINUATION_DIVISOR = 32767;
 constexpr int32_t DEFAULT_NULL_MOVE_EVAL_DIVISOR = 200;
 
 }  // namespace
@@ -100,7 +100,7 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_VALUE(singularMinDepth, 0, MAX_PLY - 1, 0),
     OPTION_VALUE(singularMargin, 0, MAX_MARGIN, 0),
     OPTION_SWITCH(useImproving),
-    OPTION_VALUE(lmrContinuationDivisor, 0, CONTINUATION_DIVISOR_MAX, 0),
+    OPTION_VALUE(lmrContinuationDivisor, 0, MAX_CONTINUATION_DIVISOR, 0),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

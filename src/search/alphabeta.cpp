@@ -98,16 +98,17 @@ enum Singular { SINGULAR_NONE, SINGULAR_EXTEND, SINGULAR_CUT };
 
 // The singular test of the table move: its stored score less margin x depth
 // is the bar (the slot must still hold that move: a search at this node may
-// have stored another since the probe). SINGULAR_EXTEND when every other move, searched to half the
-// depth, stays below the bar; SINGULAR_CUT when one reaches it and the bar
-// is at least beta (the node fails high at the bar).
+// have stored another since the probe). SINGULAR_EXTEND when every other
+// move, searched to half the depth, stays below the bar; SINGULAR_CUT when
+// one reaches it and the bar is at least beta (the node fails high there).
 Singular singularTest(Board& board, int ply, int depth, int beta, Move hashMove, int* bar) {
   if (!searchOptions.useSingularExtension || depth < searchOptions.singularMinDepth ||
       isNullMove(hashMove))
     return SINGULAR_NONE;
   HashHit hit;
   if (!readHash(board, ply, &hit) || !sameMove(hit.move, hashMove) ||
-      hit.bound == BOUND_UPPER || hit.depth < depth - SINGULAR_DEPTH_SLACK || std::abs(hit.score) >= MATE_BOUND)
+      hit.bound == BOUND_UPPER || hit.depth < depth - SINGULAR_DEPTH_SLACK ||
+      std::abs(hit.score) >= MATE_BOUND)
     return SINGULAR_NONE;
   *bar = hit.score - searchOptions.singularMargin * depth;
   Move other = NULL_MOVE;
@@ -263,9 +264,11 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
           !exchangeAtLeast(board, m, pruning.exchangeFloor))
         continue;
     }
-    // How the move fared after the opponent's last one, read before it is made.
-    const int continuation =
-        quiet && searchOptions.lmrContinuationDivisor ? continuationScore(board, m) : 0;
+    // How the move fared after the opponent's last one, read before it is
+    // made, and only where it may be reduced.
+    const int continuation = reduce && quiet && searchOptions.lmrContinuationDivisor
+                                 ? continuationScore(board, m)
+                                 : 0;
     if (board.makeMove(m)) continue;
     prefetchHash(board);
     // Futile quiet moves: only a check can lift the score to alpha.
