@@ -88,7 +88,8 @@ struct SearchOptions {
   int16_t singularMargin;          // 0xBA:   "near": within margin x depth of its score
   uint8_t useImproving;            // 0xBC: reductions and reverse futility weigh whether
                                    //       the static score rose since our last move
-  uint8_t reservedBD;
+  uint8_t useHashStaticScore;      // 0xBD: the table's bound tightens the static score
+                                   //       the pruning reads
   int16_t lmrContinuationDivisor;  // 0xBE: a late quiet move's reduction falls (or grows)
                                    //       by its continuation history / divisor; 0: off
   uint8_t reservedC0[74];

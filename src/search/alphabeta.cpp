@@ -219,14 +219,17 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   const int entryAlpha = alpha;
   if (best > alpha) alpha = best;
   int code = 0;
+  HashHit seen;
   const int hashScore =
-      probeHash(board, ply, depth, alpha, beta, &hashMove, &code, nodeType != 0);
+      probeHash(board, ply, depth, alpha, beta, &hashMove, &code, nodeType != 0, &seen);
   if (searchOptions.useHashCutoffs && code <= 1 && nodeType != 0) return hashScore;
   const int side = board.sideToMove;
   if (!isNullMove(hashMove) && !isPseudoLegal(board, side, hashMove)) hashMove = NULL_MOVE;
 
   const bool inCheck = board.inCheck();
-  const int staticScore = nodeStaticScore(board, ply, inCheck);
+  int staticScore = nodeStaticScore(board, ply, inCheck);
+  if (searchOptions.useHashStaticScore && code != HASH_MISS && !inCheck)
+    staticScore = tightenStaticScore(ply, seen.score, seen.bound);
   if (reverseFutilityCut(ply, depth, beta, nodeType, inCheck)) return staticScore;
 
   int threat = inCheck ? THREAT_IN_CHECK : THREAT_NONE;

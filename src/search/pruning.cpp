@@ -8,6 +8,7 @@
 #include "config/searchoptions.h"
 #include "eval/evaluate.h"
 #include "movegen/movegen.h"
+#include "search/hash/tt.h"
 
 namespace {
 
@@ -35,6 +36,14 @@ int nodeStaticScore(const Board& board, int ply, bool inCheck) {
     s = evaluate(board, ply, -MATE, MATE, &threats);
   }
   staticScores[ply] = s;
+  return s;
+}
+
+int tightenStaticScore(int ply, int score, int bound) {
+  int& s = staticScores[ply];
+  const bool tighter = bound == BOUND_EXACT || (bound == BOUND_LOWER && score > s) ||
+                       (bound == BOUND_UPPER && score < s);
+  if (tighter && std::abs(score) < MATE_BOUND) s = score;
   return s;
 }
 

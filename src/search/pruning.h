@@ -10,6 +10,11 @@ struct Board;
 // when no technique needs it).
 int nodeStaticScore(const Board& board, int ply, bool inCheck);
 
+// The table's score in place of the static score where its bound shows the
+// static score too low or too high (mate scores left out); returns the
+// score kept.
+int tightenStaticScore(int ply, int score, int bound);
+
 // Whether the side to move's static score rose since its last move (or
 // cannot be compared: near the root, or in check then).
 bool isImproving(int ply);

@@ -20,6 +20,7 @@
 #include "movegen/picker.h"
 #include "search/hash/tt.h"
 #include "search/poll.h"
+#include "search/pruning.h"
 #include "search/pvcheck.h"
 #include "search/report.h"
 #include "search/search.h"
@@ -114,7 +115,7 @@ TEST_F(Search, TheDriverAnswersEveryPosition) {
   iterationDepth = 3;
   EXPECT_EQ(alphaBeta(*board, 5, 3, -MATE, MATE, 0), 5 - MATE);
   Move m = NULL_MOVE;
-  EXPECT_EQ(stored(0, &m), 4);
+  EXPECT_EQ(stored(0, &m), HASH_MISS);
   goDepth(4);
   EXPECT_EQ(rootPv.count, 0);
   // One way out of check (e9): played at once, shown as depth 1.
@@ -123,6 +124,19 @@ TEST_F(Search, TheDriverAnswersEveryPosition) {
   EXPECT_TRUE(rootPv.count == 1 && rootMoveLegal());
   ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown[0].first, 1);
+}
+
+// A table bound replaces the static score only where it shows it wrong;
+// mate scores never do.
+TEST_F(Search, TheTableBoundTightensOnlyAWrongStaticScore) {
+  setUp(START_FEN);
+  const int s = nodeStaticScore(*board, 3, false);
+  EXPECT_EQ(tightenStaticScore(3, s - 50, BOUND_LOWER), s);
+  EXPECT_EQ(tightenStaticScore(3, s + 50, BOUND_LOWER), s + 50);
+  EXPECT_EQ(tightenStaticScore(3, s + 90, BOUND_UPPER), s + 50);
+  EXPECT_EQ(tightenStaticScore(3, s - 20, BOUND_UPPER), s - 20);
+  EXPECT_EQ(tightenStaticScore(3, MATE - 9, BOUND_EXACT), s - 20);
+  EXPECT_EQ(tightenStaticScore(3, s + 7, BOUND_EXACT), s + 7);
 }
 
 TEST_F(Search, PliesBeyondTheLastFrameAreScoredStatically) {
@@ -196,7 +210,7 @@ TEST_F(Search, TheLineCheckStoresGoodLinesAndStopsAtABrokenOne) {
   searchReporter = before;
   EXPECT_EQ(board->height(), 0);
   EXPECT_EQ(shown.broken, std::vector<int>{0});
-  EXPECT_EQ(stored(0, &m), 4);
+  EXPECT_EQ(stored(0, &m), HASH_MISS);
 }
 
 // The principal-variation lines stay within their bounds whatever the

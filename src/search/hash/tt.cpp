@@ -130,14 +130,15 @@ bool readHash(const Board& board, int ply, HashHit* hit) {
 }
 
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
-              int* code, bool allowShallow) {
+              int* code, bool allowShallow, HashHit* seen) {
   HashHit hit;
   if (!readHash(board, ply, &hit)) {
     *move = NULL_MOVE;
-    *code = 4;
+    *code = HASH_MISS;
     return NO_SCORE;
   }
   *move = hit.move;
+  if (seen) *seen = hit;
   if (depth <= hit.depth && (allowShallow || depth > SHALLOW_DEPTH)) {
     if (hit.bound == BOUND_EXACT) {
       *code = 0;

@@ -47,8 +47,13 @@ struct HashHit {
 };
 // False when the table holds nothing for the board's position.
 bool readHash(const Board& board, int ply, HashHit* hit);
+// Probes the table for a node: *code is 0 for an exact score to use, 1 for
+// a bound that cuts the window, 2 for a deep enough bound that does not,
+// 3 for an entry too shallow and HASH_MISS for none; with `seen`, an entry
+// found is copied there.
+constexpr int HASH_MISS = 4;
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
-              int* code, bool allowShallow);
+              int* code, bool allowShallow, HashHit* seen = nullptr);
 void storeHash(const Board& board, int ply, int depth, int score, int bound, Move move);
 bool shouldReplace(const HashEntry& entry, int depth, int bound, int score);
 // Start-up consistency scan; reports odd depths through showDebugInt. The
