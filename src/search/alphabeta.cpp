@@ -222,7 +222,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   HashHit seen;
   const int hashScore =
       probeHash(board, ply, depth, alpha, beta, &hashMove, &code, nodeType != 0, &seen);
-  if (searchOptions.useHashCutoffs && code <= 1 && nodeType != 0) return hashScore;
+  if (searchOptions.useHashCutoffs && code <= HASH_CUT && nodeType != 0) return hashScore;
   const int side = board.sideToMove;
   if (!isNullMove(hashMove) && !isPseudoLegal(board, side, hashMove)) hashMove = NULL_MOVE;
 

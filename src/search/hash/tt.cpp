@@ -141,18 +141,18 @@ int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move*
   if (seen) *seen = hit;
   if (depth <= hit.depth && (allowShallow || depth > SHALLOW_DEPTH)) {
     if (hit.bound == BOUND_EXACT) {
-      *code = 0;
+      *code = HASH_EXACT;
       return hit.score;
     }
     if ((hit.bound == BOUND_LOWER && hit.score >= beta) ||
         (hit.bound == BOUND_UPPER && hit.score <= alpha)) {
-      *code = 1;
+      *code = HASH_CUT;
       return hit.score;
     }
-    *code = 2;
+    *code = HASH_NO_CUT;
     return NO_SCORE;
   }
-  *code = 3;
+  *code = HASH_SHALLOW;
   return NO_SCORE;
 }
 

@@ -47,11 +47,16 @@ struct HashHit {
 };
 // False when the table holds nothing for the board's position.
 bool readHash(const Board& board, int ply, HashHit* hit);
-// Probes the table for a node: *code is 0 for an exact score to use, 1 for
-// a bound that cuts the window, 2 for a deep enough bound that does not,
-// 3 for an entry too shallow and HASH_MISS for none; with `seen`, an entry
+// What a probe found for a node; the first two return a score to use.
+enum HashProbe : int {
+  HASH_EXACT = 0,    // an exact score deep enough
+  HASH_CUT = 1,      // a bound deep enough that cuts the window
+  HASH_NO_CUT = 2,   // a bound deep enough that does not
+  HASH_SHALLOW = 3,  // an entry too shallow (its move still counts)
+  HASH_MISS = 4,     // nothing stored
+};
+// Probes the table for a node, *code a HashProbe; with `seen`, an entry
 // found is copied there.
-constexpr int HASH_MISS = 4;
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
               int* code, bool allowShallow, HashHit* seen = nullptr);
 void storeHash(const Board& board, int ply, int depth, int score, int bound, Move move);
