@@ -30,6 +30,7 @@ constexpr int32_t MAX_MARGIN = 2000;
 constexpr int32_t MAX_PRUNING_DEPTH = 16;
 constexpr int32_t MAX_CONTINUATION_DIVISOR = 32767;
 constexpr int32_t DEFAULT_NULL_MOVE_EVAL_DIVISOR = 200;
+constexpr int32_t MAX_MOBILITY_WEIGHT = 100;
 
 }  // namespace
 
@@ -102,6 +103,10 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_SWITCH(useImproving),
     OPTION_SWITCH(useHashStaticScore),
     OPTION_VALUE(lmrContinuationDivisor, 0, MAX_CONTINUATION_DIVISOR, 0),
+    OPTION_SWITCH(useMobility),
+    OPTION_VALUE(mobilityRook, -MAX_MOBILITY_WEIGHT, MAX_MOBILITY_WEIGHT, 0),
+    OPTION_VALUE(mobilityHorse, -MAX_MOBILITY_WEIGHT, MAX_MOBILITY_WEIGHT, 0),
+    OPTION_VALUE(mobilityCannon, -MAX_MOBILITY_WEIGHT, MAX_MOBILITY_WEIGHT, 0),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

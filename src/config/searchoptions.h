@@ -92,7 +92,12 @@ struct SearchOptions {
                                    //       the pruning reads
   int16_t lmrContinuationDivisor;  // 0xBE: a late quiet move's reduction falls (or grows)
                                    //       by its continuation history / divisor; 0: off
-  uint8_t reservedC0[74];
+  uint8_t useMobility;             // 0xC0: rooks, horses and cannons score by the squares
+  uint8_t reservedC1;              //       they reach, weighed per piece (score units
+  int16_t mobilityRook;            // 0xC2:   per square)
+  int16_t mobilityHorse;           // 0xC4
+  int16_t mobilityCannon;          // 0xC6
+  uint8_t reservedC8[66];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;
   int32_t printMinDepth;           // 0x10C
@@ -115,6 +120,7 @@ static_assert(offsetof(SearchOptions, printNewBest) == 0x8C, "");
 static_assert(offsetof(SearchOptions, bookSwitch) == 0x8E, "");
 static_assert(offsetof(SearchOptions, lmrTableDivisor) == 0x94, "");
 static_assert(offsetof(SearchOptions, iterationTimeGuard) == 0xAE, "");
+static_assert(offsetof(SearchOptions, mobilityCannon) == 0xC6, "");
 static_assert(offsetof(SearchOptions, knowledgeLevel) == 0x10A, "");
 static_assert(offsetof(SearchOptions, printMinDepth) == 0x10C, "");
 

@@ -1,13 +1,17 @@
 // tune: fits the evaluation script to quiet positions with game results.
 //
-//   tune OUT DATA... [--epochs N] [--rate R] [--prior P] [--phase]
+//   tune OUT DATA... [--epochs N] [--rate R] [--prior P] [--phase] [--only PREFIX]
 //
 // Reads the PosVal.txt of the directory above this program (the build
 // directory), fits every number the static score is linear in (see
 // tuner.h) to the positions of the DATA files (written by gendata), and
 // writes the script with the fitted numbers to OUT. With --phase, horse,
-// cannon and pawn get endgame values of their own. One position in ten is
-// held out and its error reported beside the fitted ones.
+// cannon and pawn get endgame values of their own; with --only, just the
+// numbers whose names start with PREFIX move (the rest stay as they are).
+// With mobility on in the build's HowToThink.opt, its weights are fitted
+// too and printed (they belong in HowToThink.txt, not in the script). One
+// position in ten is held out and its error reported beside the fitted ones.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +47,7 @@ int main(int argc, char** argv) {
   tune::Settings settings;
   std::vector<const char*> files;
   bool phase = false;
+  std::string only;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--epochs") == 0 && i + 1 < argc)
       settings.epochs = std::atoi(argv[++i]);
@@ -52,18 +57,24 @@ int main(int argc, char** argv) {
       settings.prior = std::atof(argv[++i]);
     else if (std::strcmp(argv[i], "--phase") == 0)
       phase = true;
+    else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+      only = argv[++i];
     else
       files.push_back(argv[i]);
   }
   if (argc < 3 || files.empty()) {
-    std::fprintf(stderr, "usage: tune OUT DATA... [--epochs N] [--rate R] [--prior P] [--phase]\n");
+    std::fprintf(stderr, "usage: tune OUT DATA... [--epochs N] [--rate R] [--prior P] [--phase]\n"
+                 "          [--only PREFIX]\n");
     return 2;
   }
   const std::string dataDirectory = tune::buildDirectory(argv[0]);
   Board* board = startUpEngine(dataDirectory, HASH_MB);
   if (board == nullptr) return 1;
 
-  const std::vector<tune::Param> params = tune::scriptParams(phase);
+  std::vector<tune::Param> params = tune::scriptParams(phase);
+  params.erase(std::remove_if(params.begin(), params.end(),
+                              [&only](const tune::Param& p) { return p.name.rfind(only, 0) != 0; }),
+               params.end());
   tune::Dataset all;
   for (const char* f : files) {
     const int refused = tune::readPositions(all, *board, f, params);
@@ -101,7 +112,8 @@ int main(int argc, char** argv) {
   std::printf("error %.7f -> %.7f, held out %.7f -> %.7f (k %.6f, %zu positions)\n", before,
               after, testBefore, testAfter, k, train.samples.size() + test.samples.size());
   for (size_t i = 0; i < params.size(); ++i)
-    if (params[i].kind == tune::ParamKind::Material || params[i].kind == tune::ParamKind::Endgame)
+    if (params[i].kind == tune::ParamKind::Material || params[i].kind == tune::ParamKind::Endgame ||
+        params[i].kind == tune::ParamKind::Option)
       std::printf("%s %d\n", params[i].name.c_str(), values[i]);
 
   const std::string original = dataDirectory + "PosVal.txt";

@@ -10,6 +10,7 @@
 #include "board/board.h"
 #include "board/tables.h"
 #include "config/evalscript.h"
+#include "config/searchoptions.h"
 #include "eval/evaltables.h"
 #include "eval/evaluate.h"
 #include "frontend/position.h"
@@ -21,6 +22,7 @@ namespace {
 constexpr int GRID_ROWS = 10, GRID_FILES = 9;
 constexpr int PIECE_VALUE_MAX = 3000, SQUARE_VALUE_MAX = 1000, TERM_MAX = 1000;
 constexpr int RELATION_MAX = 255;
+constexpr int MOBILITY_MAX = 100;  // the range the option image allows
 // Relation tables: same file up to 9 ranks apart, same rank up to 8 files.
 constexpr int RELATION_FILE_STEPS = 10, RELATION_RANK_STEPS = 8;
 constexpr int STEP_RANGE = 5;
@@ -126,6 +128,17 @@ std::vector<Param> scriptParams(bool phase) {
   addRelation(out, "rook pin", e.fileDistance20, e.rankDistance20, e.relation20);
   addRelation(out, "cannon pin", e.fileDistance21, e.rankDistance21, e.relation21);
   addRelation(out, "raised king piece", e.fileDistance22, e.rankDistance22, e.relation22);
+  if (searchOptions.useMobility)
+    for (int16_t* w : {&searchOptions.mobilityRook, &searchOptions.mobilityHorse,
+                       &searchOptions.mobilityCannon}) {
+      Param p = term("mobility", 0, nullptr, -MOBILITY_MAX, MOBILITY_MAX);
+      p.kind = ParamKind::Option;
+      p.option = w;
+      p.name = w == &searchOptions.mobilityRook    ? "mobilityRook"
+               : w == &searchOptions.mobilityHorse ? "mobilityHorse"
+                                                   : "mobilityCannon";
+      out.push_back(p);
+    }
   return out;
 }
 
@@ -135,6 +148,7 @@ int paramValue(const Param& p) {
     case ParamKind::Endgame: return evalterm::endgameValue(p.type);
     case ParamKind::Square: return pieceSquare[p.type][p.squares[0]];
     case ParamKind::Term: return *p.value;
+    case ParamKind::Option: return *p.option;
   }
   return 0;
 }
@@ -160,6 +174,9 @@ void setParam(const Param& p, int v) {
       if (p.step)
         for (int i = -STEP_RANGE; i <= STEP_RANGE; ++i)
           evalScript.stepTable[i + STEP_RANGE] = i * v;
+      return;
+    case ParamKind::Option:
+      *p.option = static_cast<int16_t>(v);
       return;
   }
 }
@@ -210,7 +227,7 @@ void addSample(Dataset& data, Board& board, float result, const std::vector<Para
   }
   const int base = evaluateRed(board);
   for (size_t i = 0; i < params.size(); ++i) {
-    if (params[i].kind != ParamKind::Term) continue;
+    if (params[i].kind != ParamKind::Term && params[i].kind != ParamKind::Option) continue;
     const int v = current[i];
     const int delta = v < params[i].high ? 1 : -1;
     setParam(params[i], v + delta);
