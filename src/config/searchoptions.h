@@ -97,7 +97,10 @@ struct SearchOptions {
   int16_t mobilityRook;            // 0xC2:   per square)
   int16_t mobilityHorse;           // 0xC4
   int16_t mobilityCannon;          // 0xC6
-  uint8_t reservedC8[66];
+  uint8_t useCorrection;            // 0xC8: the static score corrected by what searches
+                                   //       found for positions of the same pawns, kings,
+                                   //       advisors and elephants
+  uint8_t reservedC9[65];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;
   int32_t printMinDepth;           // 0x10C

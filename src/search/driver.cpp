@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "search/hash/tt.h"
 #include "search/poll.h"
+#include "search/pruning.h"
 #include "search/pvcheck.h"
 #include "search/report.h"
 #include "search/search.h"
@@ -208,6 +209,7 @@ void think(Board& board, int maxDepth) {
   // "go depth 0": no move is chosen and the answer is "nobestmove".
   if (maxDepth < 1) return;
   historyClear();
+  correctionClear();
   for (int ply = 0; ply < MAX_PLY; ++ply) pickerAt(ply)->clearKillers();
   if (searchOptions.lmrTable)
     buildReductionTable(searchOptions.lmrTableBase, searchOptions.lmrTableDivisor);
