@@ -100,7 +100,8 @@ struct SearchOptions {
   uint8_t useCorrection;            // 0xC8: the static score corrected by what searches
                                    //       found for positions of the same pawns, kings,
                                    //       advisors and elephants
-  uint8_t reservedC9[65];
+  uint8_t noEvasionExtension;      // 0xC9: moves out of check lose a ply like any other
+  uint8_t reservedCA[64];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;
   int32_t printMinDepth;           // 0x10C

@@ -122,7 +122,8 @@ Singular singularTest(Board& board, int ply, int depth, int beta, Move hashMove,
 int newDepthOf(Board& board, const MovePicker& picker, Move m, int depth, int alpha,
                int beta, int nodeType, int threat) {
   PlyRecord* next = board.currentPly;
-  bool extend = threat >= THREAT_IN_CHECK;
+  bool extend = threat == THREAT_MATE ||
+                (threat == THREAT_IN_CHECK && !searchOptions.noEvasionExtension);
   if (!extend && nodeType == 0) {
     extend = (searchOptions.useCaptureExtension &&
               next->captureExtensionBudget >= CAPTURE_EXTENSION_BUDGET) ||
