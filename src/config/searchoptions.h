@@ -97,7 +97,7 @@ struct SearchOptions {
   int16_t mobilityRook;            // 0xC2:   per square)
   int16_t mobilityHorse;           // 0xC4
   int16_t mobilityCannon;          // 0xC6
-  uint8_t useCorrection;            // 0xC8: the static score corrected by what searches
+  uint8_t useCorrection;           // 0xC8: the static score corrected by what searches
                                    //       found for positions of the same pawns, kings,
                                    //       advisors and elephants
   uint8_t noEvasionExtension;      // 0xC9: moves out of check lose a ply like any other

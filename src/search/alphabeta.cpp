@@ -316,8 +316,9 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   const int bound = boundOf(best, entryAlpha, beta);
   creditBestMove(board, picker, bestMove, bound, depth, lastGain);
   if (bound == BOUND_EXACT) updatePv(board, ply, bestMove, bestIndex);
-  if (!inCheck && (isNullMove(bestMove) || isQuiet(board, bestMove)))
-    correctionUpdate(board, ply, depth, best, bound);
+  if (searchOptions.useCorrection && !inCheck &&
+      (isNullMove(bestMove) || isQuiet(board, bestMove)))
+    correctionUpdate(ply, depth, best, bound);
   if (depth >= 1 && (std::abs(best) < MATE_BOUND || std::abs(best) > PERPETUAL))
     storeHash(board, ply, depth, best, bound, bestMove);
   return best;

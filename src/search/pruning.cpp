@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "board/board.h"
-#include "config/searchoptions.h"
 #include "board/zobrist.h"
+#include "config/searchoptions.h"
 #include "eval/evaluate.h"
 #include "movegen/movegen.h"
 #include "search/hash/tt.h"
@@ -20,9 +20,11 @@ namespace {
 // to tell whether the side to move's position is improving.
 int staticScores[MAX_PLY + 2];
 
-// The static score before its correction, for learning the correction.
+// The static score before its correction and the node's correction slot,
+// for learning the correction at the end of the node.
 int rawScores[MAX_PLY + 2];
 int16_t correction[2][CORRECTION_SLOTS];
+int16_t* correctionSlots[MAX_PLY + 2];
 
 // Pawns, kings, advisors and elephants of both sides: the slower-moving
 // part of a position, where the evaluation's errors tend to stay.
@@ -61,7 +63,10 @@ int nodeStaticScore(const Board& board, int ply, bool inCheck) {
     int threats = 0;
     s = evaluate(board, ply, -MATE, MATE, &threats);
     rawScores[ply] = s;
-    if (searchOptions.useCorrection) s += correctionSlot(board) / CORRECTION_GRAIN;
+    if (searchOptions.useCorrection) {
+      correctionSlots[ply] = &correctionSlot(board);
+      s += *correctionSlots[ply] / CORRECTION_GRAIN;
+    }
   }
   staticScores[ply] = s;
   return s;
@@ -77,14 +82,14 @@ int tightenStaticScore(int ply, int score, int bound) {
 
 void correctionClear() { std::memset(correction, 0, sizeof correction); }
 
-void correctionUpdate(const Board& board, int ply, int depth, int score, int bound) {
-  if (!searchOptions.useCorrection || std::abs(score) >= MATE_BOUND) return;
+void correctionUpdate(int ply, int depth, int score, int bound) {
+  if (std::abs(score) >= MATE_BOUND) return;
   const int corrected = staticScores[ply];
   if ((bound == BOUND_LOWER && score <= corrected) || (bound == BOUND_UPPER && score >= corrected))
     return;
   const int diff = std::clamp(score - rawScores[ply], -CORRECTION_MAX_DIFF, CORRECTION_MAX_DIFF);
   const int weight = std::min(depth, CORRECTION_MAX_WEIGHT);
-  int16_t& slot = correctionSlot(board);
+  int16_t& slot = *correctionSlots[ply];
   slot = static_cast<int16_t>((slot * (CORRECTION_SCALE - weight) +
                                diff * CORRECTION_GRAIN * weight) / CORRECTION_SCALE);
 }

@@ -146,12 +146,12 @@ TEST_F(Search, TheCorrectionFollowsSearchScoresOfTheSameStructure) {
   searchOptions.useCorrection = 1;
   correctionClear();
   const int s = nodeStaticScore(*board, 3, false);
-  correctionUpdate(*board, 3, 16, s - 160, BOUND_LOWER);  // agrees: nothing learnt
-  correctionUpdate(*board, 3, 16, MATE - 9, BOUND_EXACT);
+  correctionUpdate(3, 16, s - 160, BOUND_LOWER);  // agrees: nothing learnt
+  correctionUpdate(3, 16, MATE - 9, BOUND_EXACT);
   EXPECT_EQ(nodeStaticScore(*board, 3, false), s);
-  correctionUpdate(*board, 3, 16, s + 160, BOUND_EXACT);
+  correctionUpdate(3, 16, s + 160, BOUND_EXACT);
   EXPECT_EQ(nodeStaticScore(*board, 3, false), s + 10);  // 160 x 16 / 256
-  correctionUpdate(*board, 3, 32, s - 400, BOUND_UPPER);  // the weight stops at 16
+  correctionUpdate(3, 32, s - 400, BOUND_UPPER);  // the weight stops at 16
   const int lowered = nodeStaticScore(*board, 3, false);
   EXPECT_TRUE(lowered < s && lowered > s - 30) << lowered - s;
   ASSERT_FALSE(board->makeMove(moveFromTo(squareAt(7, 9), squareAt(6, 7))));  // the other side: its own slots

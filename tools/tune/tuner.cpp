@@ -128,17 +128,20 @@ std::vector<Param> scriptParams(bool phase) {
   addRelation(out, "rook pin", e.fileDistance20, e.rankDistance20, e.relation20);
   addRelation(out, "cannon pin", e.fileDistance21, e.rankDistance21, e.relation21);
   addRelation(out, "raised king piece", e.fileDistance22, e.rankDistance22, e.relation22);
-  if (searchOptions.useMobility)
-    for (int16_t* w : {&searchOptions.mobilityRook, &searchOptions.mobilityHorse,
-                       &searchOptions.mobilityCannon}) {
-      Param p = term("mobility", 0, nullptr, -MOBILITY_MAX, MOBILITY_MAX);
-      p.kind = ParamKind::Option;
-      p.option = w;
-      p.name = w == &searchOptions.mobilityRook    ? "mobilityRook"
-               : w == &searchOptions.mobilityHorse ? "mobilityHorse"
-                                                   : "mobilityCannon";
-      out.push_back(p);
-    }
+  if (!searchOptions.useMobility) return out;
+  SearchOptions& o = searchOptions;
+  const std::pair<const char*, int16_t*> weights[] = {{"mobilityRook", &o.mobilityRook},
+                                                       {"mobilityHorse", &o.mobilityHorse},
+                                                       {"mobilityCannon", &o.mobilityCannon}};
+  for (const auto& [name, weight] : weights) {
+    Param p;
+    p.kind = ParamKind::Option;
+    p.option = weight;
+    p.low = -MOBILITY_MAX;
+    p.high = MOBILITY_MAX;
+    p.name = name;
+    out.push_back(p);
+  }
   return out;
 }
 
