@@ -109,6 +109,7 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_VALUE(mobilityCannon, -MAX_MOBILITY_WEIGHT, MAX_MOBILITY_WEIGHT, 0),
     OPTION_SWITCH(useCorrection),
     OPTION_SWITCH(noEvasionExtension),
+    OPTION_SWITCH(drawnRepetition),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

@@ -101,7 +101,9 @@ struct SearchOptions {
                                    //       found for positions of the same pawns, kings,
                                    //       advisors and elephants
   uint8_t noEvasionExtension;      // 0xC9: moves out of check lose a ply like any other
-  uint8_t reservedCA[64];
+  uint8_t drawnRepetition;         // 0xCA: a plain repetition scores as a draw, not as
+                                   //       half the material of the repeated position
+  uint8_t reservedCB[63];
   uint8_t knowledgeLevel;          // 0x10A
   uint8_t reserved10b;
   int32_t printMinDepth;           // 0x10C

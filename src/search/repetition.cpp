@@ -105,6 +105,6 @@ int checkRepetition(Board& board, int ply, int* score, Move* move) {
     return REP_CHECKING;
   }
   const int bias = ply % 2 == 0 ? evalScript.evalConstB : -evalScript.evalConstB;
-  *score = now->incrementalScore / 2 + bias;
+  *score = searchOptions.drawnRepetition ? bias : now->incrementalScore / 2 + bias;
   return REP_PLAIN;
 }

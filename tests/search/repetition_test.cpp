@@ -5,6 +5,7 @@
 
 #include "common/engine.h"
 #include "common/process.h"
+#include "config/evalscript.h"
 #include "config/searchoptions.h"
 #include "frontend/position.h"
 #include "search/search.h"
@@ -99,6 +100,15 @@ TEST(Repetition, APerpetualChaseLosesForTheChaser) {
     Move move;
     searchOptions.useChaseRule = 0;
     EXPECT_EQ(checkRepetition(*b, 3, &score, &move), REP_PLAIN);
+    // Plain: half the side to move's material and placement, and the offset
+    // (against it at an odd ply); with drawnRepetition the offset alone.
+    const int half = b->currentPly->incrementalScore / 2;
+    EXPECT_NE(half, 0);
+    EXPECT_EQ(score, half - evalScript.evalConstB);
+    searchOptions.drawnRepetition = 1;
+    EXPECT_EQ(checkRepetition(*b, 3, &score, &move), REP_PLAIN);
+    EXPECT_EQ(score, -evalScript.evalConstB);
+    searchOptions.drawnRepetition = 0;
     searchOptions.useChaseRule = 1;
     EXPECT_EQ(checkRepetition(*b, 3, &score, &move), blackToMove ? REP_CHECKING : REP_CHECKED);
     EXPECT_EQ(score, blackToMove ? 3 - PERPETUAL : PERPETUAL - 3);
