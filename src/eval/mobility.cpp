@@ -31,10 +31,9 @@ inline int lineSquares(const Board& b, int sq, int enemy, LineEnd low, LineEnd h
   return n;
 }
 
-inline int horseSquares(const Board& b, int index, int side) {
+inline int horseSquares(const Board& b, int kind, int sq, int side) {
   int n = 0;
-  for (const TargetNode* t = PieceTargets[PieceKindOf[index]][b.pieceList[index]];
-       t->target != NO_SQUARE; ++t)
+  for (const TargetNode* t = PieceTargets[kind][sq]; t->target != NO_SQUARE; ++t)
     n += b.squares[t->block] == EMPTY && sideOfCode(b.squares[t->target]) != side;
   return n;
 }
@@ -47,8 +46,10 @@ int sideMobility(const Board& b, int side) {
     if (r != NO_SQUARE)
       rook += lineSquares(b, r, enemy, &LineMoveRecord::rookCaptureLow,
                           &LineMoveRecord::rookCaptureHigh) - ROOK_TYPICAL_SQUARES;
-    if (b.pieceList[base + HORSE_INDEX + i] != NO_SQUARE)
-      horse += horseSquares(b, base + HORSE_INDEX + i, side) - HORSE_TYPICAL_SQUARES;
+    const int h = b.pieceList[base + HORSE_INDEX + i];
+    if (h != NO_SQUARE)
+      horse += horseSquares(b, PieceKindOf[base + HORSE_INDEX + i], h, side) -
+               HORSE_TYPICAL_SQUARES;
     const int c = b.pieceList[base + CANNON_INDEX + i];
     if (c != NO_SQUARE)
       cannon += lineSquares(b, c, enemy, &LineMoveRecord::cannonCaptureLow,

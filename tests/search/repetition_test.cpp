@@ -99,6 +99,7 @@ TEST(Repetition, APerpetualChaseLosesForTheChaser) {
     int score = 0;
     Move move;
     searchOptions.useChaseRule = 0;
+    searchOptions.drawnRepetition = 0;
     EXPECT_EQ(checkRepetition(*b, 3, &score, &move), REP_PLAIN);
     // Plain: half the side to move's material and placement, and the offset
     // (against it at an odd ply); with drawnRepetition the offset alone.

@@ -83,8 +83,9 @@ Board* Search::board = nullptr;
 // of an independent engine and confirmed by it: "board side ; mate N", the
 // side to move mating in N (N > 0) or mated in -N. Searched to depth 2N + 7
 // (reverse futility may hide a quiet mating threat from a side far ahead
-// for a few iterations), the engine must see the mate, play a legal move, never claim a mate nearer
-// than the forced one and never show a score beyond the mate range.
+// for a few iterations), the engine must see the mate, play a legal move,
+// never claim a mate nearer than the forced one and never show a score
+// beyond the mate range.
 TEST_F(Search, FindsEveryForcedMateOfTheFixture) {
   std::ifstream in(TOLVANE_SOURCE_DIR "/tests/search/mate_fixture.txt");
   int count = 0;
