@@ -63,6 +63,8 @@ struct Board {
   // mover's king attacked.
   bool makeMove(Move m);
   void unmakeMove();
+  // The key of the position after the move, without making it.
+  ZobristKey keyAfter(Move m) const;
   void makeNullMove();
   void unmakeNullMove();
   // Drops the oldest records so that only the last `keep` moves remain in

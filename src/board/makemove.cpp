@@ -82,6 +82,13 @@ bool Board::makeMove(Move m) {
   return false;
 }
 
+ZobristKey Board::keyAfter(Move m) const {
+  const int piece = squares[m.from], captured = squares[m.to];
+  const ZobristKey key = currentPly->zobrist ^
+      MoveDelta[PieceKindOf[piece]][Square90[m.from] * 90 + Square90[m.to]].key;
+  return captured != EMPTY ? key ^ zobristPiece[captured][m.to] : key;
+}
+
 void Board::unmakeMove() {
   sideToMove = static_cast<uint8_t>(otherSide(sideToMove));
   --currentPly;

@@ -273,8 +273,8 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
     const int continuation = reduce && quiet && searchOptions.lmrContinuationDivisor
                                  ? continuationScore(board, m)
                                  : 0;
+    prefetchHash(board.keyAfter(m));
     if (board.makeMove(m)) continue;
-    prefetchHash(board);
     // Futile quiet moves: only a check can lift the score to alpha.
     if (quiet && pruning.futile && best > -MATE_BOUND && !board.inCheck()) {
       board.unmakeMove();

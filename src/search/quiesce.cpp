@@ -33,9 +33,11 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
   }
 
   Move hashMove = NULL_MOVE;
-  const bool probe = searchOptions.quiesceProbePlies
-                         ? ply - checkPlyLimit < searchOptions.quiesceProbePlies
-                         : ply < iterationDepth + QUIESCE_PROBE_PLIES;
+  const auto probesAt = [](int p) {
+    return searchOptions.quiesceProbePlies ? p - checkPlyLimit < searchOptions.quiesceProbePlies
+                                           : p < iterationDepth + QUIESCE_PROBE_PLIES;
+  };
+  const bool probe = probesAt(ply), childProbes = probesAt(ply + 1);
   if (probe) {
     int code = 0;
     probeHash(board, ply, 0, alpha, beta, &hashMove, &code, false);
@@ -59,8 +61,8 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
       if (SEE_VALUE[PieceTypeOf[board.squares[m.to]]] < deltaFloor) continue;
       if (searchOptions.useSee && !exchangeAtLeast(board, m, 0)) continue;
     }
+    if (childProbes) prefetchHash(board.keyAfter(m));
     if (board.makeMove(m)) continue;
-    prefetchHash(board);
     const int v = -quiesce(board, ply + 1, -beta, -alpha);
     board.unmakeMove();
     if (v <= best) continue;

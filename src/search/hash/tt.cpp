@@ -119,7 +119,7 @@ int hashGeneration() { return generation; }
 uint64_t hashEntryCount() { return entryCount; }
 HashEntry* hashEntryFor(ZobristKey key) { return &table[keyLow(key) & indexMask]; }
 
-void prefetchHash(const Board& board) { __builtin_prefetch(&slotOf(board)); }
+void prefetchHash(ZobristKey key) { __builtin_prefetch(&table[keyLow(key) & indexMask]); }
 
 bool readHash(const Board& board, int ply, HashHit* hit) {
   const uint32_t lock = keyHigh(board.currentPly->zobrist);

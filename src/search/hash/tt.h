@@ -37,8 +37,8 @@ HashEntry* hashEntryFor(ZobristKey key);
 
 // Mate scores are stored as distances from the node and read back as
 // distances from the root: ply is the node's distance from the root.
-// Starts loading the slot of the board's position into the cache.
-void prefetchHash(const Board& board);
+// Starts loading the slot of a key into the cache.
+void prefetchHash(ZobristKey key);
 // What the table holds for a position: the stored move, depth and bound,
 // and the score as a distance from the root.
 struct HashHit {
