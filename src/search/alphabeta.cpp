@@ -258,7 +258,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   picker.reset(hashMove);
   if (searchOptions.useCounterMove) picker.counterMove = counterMoveOf(board);
   board.pvLines[ply + 1].count = 0;
-  int moveCount = 0, quietCount = 0, bestIndex = -1, lastGain = 0;
+  int moveCount = 0, quietCount = 0, lastGain = 0;
   Move bestMove = NULL_MOVE;
   for (Move m = picker.next(); !isNullMove(m); m = picker.next()) {
     const bool quiet = isQuiet(board, m);
@@ -301,8 +301,10 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
       bestMove = m;
       if (v > alpha) {
         if (v >= beta) break;
-        bestIndex = moveCount;
         alpha = v;
+        // The line now, while the child's record is this move's: a later
+        // move's re-search may leave its own there and still fail low.
+        updatePv(board, ply, m, moveCount);
       }
     }
     if (nodeType == 1) nodeType = -1;
@@ -315,7 +317,6 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   }
   const int bound = boundOf(best, entryAlpha, beta);
   creditBestMove(board, picker, bestMove, bound, depth, lastGain);
-  if (bound == BOUND_EXACT) updatePv(board, ply, bestMove, bestIndex);
   if (searchOptions.useCorrection && !inCheck &&
       (isNullMove(bestMove) || isQuiet(board, bestMove)))
     correctionUpdate(ply, depth, best, bound);

@@ -56,7 +56,7 @@ class Search : public ::testing::Test {
     void brokenLine(const PvRecord&, int at) override { broken.push_back(at); }
   };
   // The front end's "go depth N"; the best lines it showed.
-  std::vector<std::pair<int, int>> goDepth(int depth) {
+  std::vector<std::pair<int, int>> goDepth(int depth, std::vector<int>* broken = nullptr) {
     const GoRequest r = parseGoCommand(("go depth " + std::to_string(depth)).c_str(),
                                        timeManager.movesDivisor, searchOptions.timedDepth);
     applyGoRequest(r, &searchOptions);
@@ -65,6 +65,7 @@ class Search : public ::testing::Test {
     searchReporter = &shown;
     searchGo(*board, r.depth, r.clockMs);
     searchReporter = before;
+    if (broken != nullptr) *broken = shown.broken;
     return shown.lines;
   }
   bool rootMoveLegal() {
@@ -236,6 +237,20 @@ TEST_F(Search, TheLineCheckStoresGoodLinesAndStopsAtABrokenOne) {
   EXPECT_EQ(board->height(), 0);
   EXPECT_EQ(shown.broken, std::vector<int>{0});
   EXPECT_EQ(stored(0, &m), HASH_MISS);
+}
+
+// A late move reduced at a PV node, scored inside the window at the reduced
+// depth and then failing low in full, leaves its own line in the child's
+// record: the best line must still be the best move's.
+TEST_F(Search, ReductionsAtPvNodesKeepTheBestLinePlayable) {
+  const SearchOptions shipped = searchOptions;
+  searchOptions.lmrAtPvNodes = 1;
+  searchOptions.lmrTableDivisor = 200;
+  setUp("r2akab2/1R1n5/2c1br3/4p3p/p1P2npc1/3N5/P3P1P1P/3CB1NC1/4A4/2BAKR3 w");
+  std::vector<int> broken;
+  goDepth(10, &broken);
+  EXPECT_TRUE(broken.empty()) << broken[0];
+  searchOptions = shipped;
 }
 
 // The principal-variation lines stay within their bounds whatever the
