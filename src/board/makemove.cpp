@@ -25,6 +25,15 @@ namespace {
 constexpr int CAPTURE_BUDGET_MAX = 80;
 constexpr int QUIET_BUDGET_COST = 60;
 constexpr int CAPTURE_BUDGET_MIN = -50;
+
+inline const MoveDeltaEntry& deltaOf(int piece, Move m) {
+  return MoveDelta[PieceKindOf[piece]][Square90[m.from] * 90 + Square90[m.to]];
+}
+
+// The key after a move with this delta, taking `captured` (EMPTY: nothing).
+inline ZobristKey keyAfterMove(ZobristKey key, const MoveDeltaEntry& e, int captured, int to) {
+  return captured != EMPTY ? key ^ e.key ^ zobristPiece[captured][to] : key ^ e.key;
+}
 }  // namespace
 
 bool Board::makeMove(Move m) {
@@ -55,10 +64,9 @@ bool Board::makeMove(Move m) {
 
   PlyRecord* cur = currentPly;
   PlyRecord* next = cur + 1;
-  const MoveDeltaEntry& e =
-      MoveDelta[PieceKindOf[piece]][Square90[m.from] * 90 + Square90[m.to]];
+  const MoveDeltaEntry& e = deltaOf(piece, m);
+  next->zobrist = keyAfterMove(cur->zobrist, e, captured, m.to);
   if (captured != EMPTY) {
-    next->zobrist = cur->zobrist ^ zobristPiece[captured][m.to] ^ e.key;
     next->incrementalScore =
         -(pieceSquareByIndex[captured][m.to] + cur->incrementalScore + e.score);
     cur->lastCaptureRecord = cur;
@@ -67,7 +75,6 @@ bool Board::makeMove(Move m) {
         cur->captureExtensionBudget + CaptureGain[PieceTypeOf[captured]],
         CAPTURE_BUDGET_MAX);
   } else {
-    next->zobrist = cur->zobrist ^ e.key;
     next->incrementalScore = -(cur->incrementalScore + e.score);
     cur->lastCaptureRecord = cur[-1].lastCaptureRecord;
     next->materialSignature = cur->materialSignature;
@@ -83,10 +90,7 @@ bool Board::makeMove(Move m) {
 }
 
 ZobristKey Board::keyAfter(Move m) const {
-  const int piece = squares[m.from], captured = squares[m.to];
-  const ZobristKey key = currentPly->zobrist ^
-      MoveDelta[PieceKindOf[piece]][Square90[m.from] * 90 + Square90[m.to]].key;
-  return captured != EMPTY ? key ^ zobristPiece[captured][m.to] : key;
+  return keyAfterMove(currentPly->zobrist, deltaOf(squares[m.from], m), squares[m.to], m.to);
 }
 
 void Board::unmakeMove() {
