@@ -70,6 +70,12 @@ int generateMovesTo(const Board& board, int target, int side, Move* buffer, int 
 // must check that both squares are playing squares.
 bool isPseudoLegal(const Board& board, int side, Move m);
 
+// A table move as the move picker takes it: the move when the side to move
+// can play it, a null move when not (a false key match) or when there is none.
+inline Move checkedTableMove(const Board& board, Move m) {
+  return isNullMove(m) || isPseudoLegal(board, board.sideToMove, m) ? m : NULL_MOVE;
+}
+
 // True when every pseudo-legal move of side leaves its king attacked.
 bool hasNoLegalMove(Board& board, int side);
 

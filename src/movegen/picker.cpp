@@ -76,7 +76,7 @@ void MovePicker::reset(Move hash) {
   side = board->sideToMove;
   inCheck = board->inCheck();
   counterMove = NULL_MOVE;
-  moves[0] = isNullMove(hash) || isPseudoLegal(*board, side, hash) ? hash : NULL_MOVE;
+  moves[0] = hash;
 }
 
 void MovePicker::clearKillers() {

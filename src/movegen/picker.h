@@ -65,8 +65,8 @@ struct MovePicker {
   Move& killer1() { return moves[1]; }
   Move& killer2() { return moves[2]; }
 
-  // Stage 0, end 3; killers stay. A hash move that is not pseudo-legal for
-  // the side to move (a false table match) is dropped here.
+  // Stage 0, end 3; killers stay. The hash move has been through
+  // checkedTableMove: a null move or one the side to move can play.
   void reset(Move hash);
   Move next();                      // alpha-beta stages; null move when done
   Move nextQuiescence();            // quiescence stages; null move when done

@@ -224,8 +224,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   const int hashScore =
       probeHash(board, ply, depth, alpha, beta, &hashMove, &code, nodeType != 0, &seen);
   if (searchOptions.useHashCutoffs && code <= HASH_CUT && nodeType != 0) return hashScore;
-  const int side = board.sideToMove;
-  if (!isNullMove(hashMove) && !isPseudoLegal(board, side, hashMove)) hashMove = NULL_MOVE;
+  hashMove = checkedTableMove(board, hashMove);
 
   const bool inCheck = board.inCheck();
   int staticScore = nodeStaticScore(board, ply, inCheck);
@@ -330,7 +329,7 @@ int searchForMove(Board& board, int ply, int depth, int alpha, int beta, Move* m
   const int newDepth = board.inCheck() ? depth : depth - 1;
   int best = ply - MATE;
   MovePicker& picker = *pickerAt(ply);
-  picker.reset(*move);  // the picker drops a move that cannot be played here
+  picker.reset(*move);  // callers pass a checked table move or none
   for (Move m = picker.next(); !isNullMove(m); m = picker.next()) {
     if (sameMove(m, excluded) || board.makeMove(m)) continue;
     const int v = searchChild(board, ply, newDepth, alpha, beta, nodeType, best);

@@ -57,7 +57,7 @@ TEST(Picker, EveryMoveOnceHashMoveFirstFalseStoredMovesDropped) {
       p.threatCount = int(rng() % 4);
       checkPlyLimit = p.ply - int(rng() % 2);
       const Move hash = randomStored(b, rng);
-      p.reset(hash);
+      p.reset(checkedTableMove(b, hash));
       const std::vector<Move> seq = drain(p, quiescence);
       const std::set<int> got = keys(seq);
       ASSERT_EQ(got.size(), seq.size()) << fen;
