@@ -224,13 +224,14 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   const int hashScore =
       probeHash(board, ply, depth, alpha, beta, &hashMove, &code, nodeType != 0, &seen);
   if (searchOptions.useHashCutoffs && code <= HASH_CUT && nodeType != 0) return hashScore;
-  hashMove = checkedTableMove(board, hashMove);
 
   const bool inCheck = board.inCheck();
   int staticScore = nodeStaticScore(board, ply, inCheck);
   if (searchOptions.useHashStaticScore && code != HASH_MISS && !inCheck)
     staticScore = tightenStaticScore(ply, seen.score, seen.bound);
   if (reverseFutilityCut(ply, depth, beta, nodeType, inCheck)) return staticScore;
+  // Checked here, past the cuts that never look at it.
+  hashMove = checkedTableMove(board, hashMove);
 
   int threat = inCheck ? THREAT_IN_CHECK : THREAT_NONE;
   if (nullMoveAllowed(board, ply, depth, alpha, beta, nodeType, staticScore)) {

@@ -41,7 +41,6 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
   if (probe) {
     int code = 0;
     probeHash(board, ply, 0, alpha, beta, &hashMove, &code, false);
-    hashMove = checkedTableMove(board, hashMove);
   }
   MovePicker& picker = *pickerAt(ply);
   const bool evasions = board.inCheck() && searchOptions.quiesceCheckEvasions;
@@ -55,7 +54,7 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
     best = s;
   }
 
-  picker.reset(hashMove);
+  picker.reset(checkedTableMove(board, hashMove));  // after the stand-pat cut
   for (Move m = picker.nextQuiescence(); !isNullMove(m); m = picker.nextQuiescence()) {
     // A capture that loses material in the exchange cannot lift the score.
     if (!evasions && !isQuiet(board, m)) {
