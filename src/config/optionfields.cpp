@@ -28,9 +28,7 @@ constexpr int32_t MAX_LMR_TABLE_DIVISOR = 1000;
 constexpr int32_t DEFAULT_LMR_TABLE_DIVISOR = 250;
 constexpr int32_t MAX_MARGIN = 2000;
 constexpr int32_t MAX_PRUNING_DEPTH = 16;
-constexpr int32_t MAX_CONTINUATION_DIVISOR = 32767;
 constexpr int32_t DEFAULT_NULL_MOVE_EVAL_DIVISOR = 200;
-constexpr int32_t MAX_MOBILITY_WEIGHT = 100;
 
 }  // namespace
 
@@ -89,26 +87,12 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_VALUE(seePruningMargin, 0, MAX_MARGIN, 0),
     OPTION_SWITCH(useIir),
     OPTION_SWITCH(historyPenalty),
-    OPTION_SWITCH(iterationTimeGuard),
     OPTION_VALUE(quiesceProbePlies, 0, MAX_PRUNING_DEPTH, 0),
-    OPTION_SWITCH(useCounterMove),
-    OPTION_VALUE(deltaMargin, 0, MAX_MARGIN, 0),
-    OPTION_SWITCH(hashBuckets),
-    OPTION_SWITCH(seeOrdering),
     OPTION_SWITCH(useContinuationHistory),
     OPTION_SWITCH(useChaseRule),
     OPTION_SWITCH(useSingularExtension),
     OPTION_VALUE(singularMinDepth, 0, MAX_PLY - 1, 0),
     OPTION_VALUE(singularMargin, 0, MAX_MARGIN, 0),
-    OPTION_SWITCH(useImproving),
-    OPTION_SWITCH(useHashStaticScore),
-    OPTION_VALUE(lmrContinuationDivisor, 0, MAX_CONTINUATION_DIVISOR, 0),
-    OPTION_SWITCH(useMobility),
-    OPTION_VALUE(mobilityRook, -MAX_MOBILITY_WEIGHT, MAX_MOBILITY_WEIGHT, 0),
-    OPTION_VALUE(mobilityHorse, -MAX_MOBILITY_WEIGHT, MAX_MOBILITY_WEIGHT, 0),
-    OPTION_VALUE(mobilityCannon, -MAX_MOBILITY_WEIGHT, MAX_MOBILITY_WEIGHT, 0),
-    OPTION_SWITCH(useCorrection),
-    OPTION_SWITCH(noEvasionExtension),
     OPTION_SWITCH(drawnRepetition),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];

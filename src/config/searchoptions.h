@@ -71,36 +71,17 @@ struct SearchOptions {
   int16_t seePruningMargin;        // 0xAA:   depths (margin x depth)
   uint8_t useIir;                  // 0xAC: one ply less instead of the inner search
   uint8_t historyPenalty;          // 0xAD: quiet moves tried before a cut-off lose
-  uint8_t iterationTimeGuard;      // 0xAE: no iteration that cannot finish in time
+  uint8_t reservedAE;
   uint8_t quiesceProbePlies;       // 0xAF: the quiescence search probes the table
                                    //       only this many plies deep (0: as designed)
-  uint8_t useCounterMove;          // 0xB0: the last refutation of a move is its first quiet reply
-  uint8_t reservedB1;
-  int16_t deltaMargin;             // 0xB2: quiescence captures whose victim cannot lift
-                                   //       the static score to alpha by this margin are skipped
-  uint8_t hashBuckets;             // 0xB4: four entries per slot
-  uint8_t seeOrdering;             // 0xB5: captures losing the exchange after the killers
+  uint8_t reservedB0[6];
   uint8_t useContinuationHistory;  // 0xB6: quiet moves ordered by how they fared after the last move
   uint8_t useChaseRule;            // 0xB7: a side that chases one piece through a whole
                                    //       repetition cycle loses, as perpetual check does
   uint8_t useSingularExtension;    // 0xB8: a table move no other move comes near is
   uint8_t singularMinDepth;        // 0xB9:   searched a ply deeper, from this depth on
   int16_t singularMargin;          // 0xBA:   "near": within margin x depth of its score
-  uint8_t useImproving;            // 0xBC: reductions and reverse futility weigh whether
-                                   //       the static score rose since our last move
-  uint8_t useHashStaticScore;      // 0xBD: the table's bound tightens the static score
-                                   //       the pruning reads
-  int16_t lmrContinuationDivisor;  // 0xBE: a late quiet move's reduction falls (or grows)
-                                   //       by its continuation history / divisor; 0: off
-  uint8_t useMobility;             // 0xC0: rooks, horses and cannons score by the squares
-  uint8_t reservedC1;              //       they reach, weighed per piece (score units
-  int16_t mobilityRook;            // 0xC2:   per square)
-  int16_t mobilityHorse;           // 0xC4
-  int16_t mobilityCannon;          // 0xC6
-  uint8_t useCorrection;           // 0xC8: the static score corrected by what searches
-                                   //       found for positions of the same pawns, kings,
-                                   //       advisors and elephants
-  uint8_t noEvasionExtension;      // 0xC9: moves out of check lose a ply like any other
+  uint8_t reservedBC[14];
   uint8_t drawnRepetition;         // 0xCA: a plain repetition scores as a draw, not as
                                    //       half the material of the repeated position
   uint8_t reservedCB[63];
@@ -125,8 +106,9 @@ static_assert(offsetof(SearchOptions, timedDepth) == 0x83, "");
 static_assert(offsetof(SearchOptions, printNewBest) == 0x8C, "");
 static_assert(offsetof(SearchOptions, bookSwitch) == 0x8E, "");
 static_assert(offsetof(SearchOptions, lmrTableDivisor) == 0x94, "");
-static_assert(offsetof(SearchOptions, iterationTimeGuard) == 0xAE, "");
-static_assert(offsetof(SearchOptions, mobilityCannon) == 0xC6, "");
+static_assert(offsetof(SearchOptions, quiesceProbePlies) == 0xAF, "");
+static_assert(offsetof(SearchOptions, useContinuationHistory) == 0xB6, "");
+static_assert(offsetof(SearchOptions, drawnRepetition) == 0xCA, "");
 static_assert(offsetof(SearchOptions, knowledgeLevel) == 0x10A, "");
 static_assert(offsetof(SearchOptions, printMinDepth) == 0x10C, "");
 

@@ -9,8 +9,7 @@ namespace {
 bool isOn(int32_t sw) { return (sw & 0xFF) != 0; }
 }  // namespace
 
-void TimeManager::startIteration(int64_t now) {
-  iterationStartMs = now;
+void TimeManager::startIteration() {
   scoreDropped = 0;
   failHighSeen = 0;
   stopNow = 0;
@@ -53,33 +52,9 @@ bool TimeManager::shouldStopAfterIteration(int64_t now, int64_t softDeadline) {
   return stopNow != 0;
 }
 
-bool TimeManager::guardedStopAfterIteration(int64_t now, int64_t softDeadline,
-                                            int64_t hardDeadline, int depth,
-                                            bool bestMoveChanged) {
-  const int64_t spent = now - iterationStartMs;
-  double growth = TM_GUARD_GROWTH_FIRST;
-  if (lastIterationMs > 0)
-    growth = std::clamp(static_cast<double>(spent) / static_cast<double>(lastIterationMs),
-                        TM_GUARD_GROWTH_MIN, TM_GUARD_GROWTH_MAX);
-  lastIterationMs = std::max<int64_t>(spent, 1);
-  stableIterations = bestMoveChanged ? 0 : stableIterations + 1;
-  const int64_t expectedEnd = now + static_cast<int64_t>(static_cast<double>(spent) * growth);
-  if (expectedEnd > hardDeadline) return true;
-  double scale = TM_GUARD_BUDGET_SCALE;
-  if ((bestMoveChanged && depth >= TM_GUARD_MIN_DEPTH) || extendTime)
-    scale *= TM_GUARD_UNSTABLE_SCALE;
-  else if (stableIterations >= TM_GUARD_STABLE_ITERATIONS ||
-           (easyMove && stableIterations >= TM_GUARD_EASY_STABLE_ITERATIONS))
-    scale *= TM_GUARD_STABLE_SCALE;
-  const double budget = static_cast<double>(softDeadline - startMs) * scale;
-  return static_cast<double>(expectedEnd - startMs) > budget;
-}
-
 bool TimeManager::mustStopNow(int64_t now, int64_t softDeadline,
                               int64_t hardDeadline) const {
   if (now >= hardDeadline) return true;
-  // Guarded iterations were expected to end in time: they run to the end.
-  if (guard) return false;
   if (now < softDeadline) return false;
   // Past the soft deadline: a falling score may use the time up to the hard
   // deadline; otherwise stop, unless a later root move is being searched.

@@ -17,21 +17,6 @@ constexpr int32_t TM_MAX_MARGIN = 2000;
 constexpr float TM_MIN_HARD_LIMIT_FACTOR = 1.0f;
 constexpr float TM_MAX_HARD_LIMIT_FACTOR = 10.0f;
 
-// The iteration guard: the next iteration is taken to last the last one's
-// time times its growth over the one before (clamped to these bounds).
-constexpr double TM_GUARD_GROWTH_MIN = 1.3;
-constexpr double TM_GUARD_GROWTH_MAX = 4.0;
-constexpr double TM_GUARD_GROWTH_FIRST = 2.0;
-// No iteration starts that is expected to end past the budget, scaled up
-// while the best move keeps changing or the score falls, and down once the
-// best move has held for TM_GUARD_STABLE_ITERATIONS iterations.
-constexpr double TM_GUARD_BUDGET_SCALE = 1.5;
-constexpr double TM_GUARD_UNSTABLE_SCALE = 1.6;
-constexpr double TM_GUARD_STABLE_SCALE = 0.6;
-constexpr int TM_GUARD_STABLE_ITERATIONS = 5;
-constexpr int TM_GUARD_EASY_STABLE_ITERATIONS = 2;  // after an easy first iteration
-constexpr int TM_GUARD_MIN_DEPTH = 5;  // the best move's changes count from here
-
 struct TimeManager {
   int32_t reserveA = 0, reserveB = 0;
   int32_t movesDivisor = TM_DEFAULT_MOVES_DIVISOR;  // >= 1
@@ -51,10 +36,6 @@ struct TimeManager {
   uint8_t scoreDropped = 0, extendTime = 0, failHighSeen = 0, easyMove = 0,
           stopNow = 0;
   int64_t startMs = 0;  // clock reading at the start of the search
-  // iteration guard (the search options' iterationTimeGuard)
-  bool guard = false;
-  int64_t iterationStartMs = 0, lastIterationMs = 0;
-  int32_t stableIterations = 0;
 
   // Built-in parameters and a cleared run-time state.
   void setDefaults() { *this = TimeManager{}; }
@@ -63,17 +44,12 @@ struct TimeManager {
     return start + static_cast<int64_t>(static_cast<double>(limitMs) * hardLimitFactor);
   }
 
-  void startIteration(int64_t now);
+  void startIteration();
   // firstScore / secondScore: the ordered root list's first two scores
   // after the first iteration (rootMoves < 2 when there is no second).
   void iterationDone(int depth, int score, int rootMoves, int firstScore, int secondScore);
   void rootMoveScored(int depth, int score);
   bool shouldStopAfterIteration(int64_t now, int64_t softDeadline);
-  // With the guard: whether to stop after an iteration of `depth` that
-  // ended now, its best move new or not. No iteration starts that is
-  // expected to end past the (scaled) budget or the hard deadline.
-  bool guardedStopAfterIteration(int64_t now, int64_t softDeadline, int64_t hardDeadline,
-                                 int depth, bool bestMoveChanged);
   bool mustStopNow(int64_t now, int64_t softDeadline, int64_t hardDeadline) const;
 };
 

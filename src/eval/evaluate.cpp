@@ -64,7 +64,6 @@ int evaluate(const Board& board, int ply, int alpha, int beta, int* threatCount)
   if (ply > iterationDepth + KING_SAFETY_PLY_REACH) return s;
 
   const int side = board.sideToMove;
-  if (searchOptions.useMobility) s = bounded(s + mobility(board, side));
   int16_t threats[2];
   s = bounded(s + kingSafety(board, side, &threats[BLACK], &threats[RED]));
   *threatCount = threats[side];

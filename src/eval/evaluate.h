@@ -25,8 +25,6 @@ int evaluate(const Board& board, int ply, int alpha, int beta, int* threatCount)
 // Attack score of `side` on the enemy king minus the other side's on its
 // king; the threat counts of black's and of red's attack are stored.
 int kingSafety(const Board& board, int side, int16_t* threatsBlack, int16_t* threatsRed);
-// Mobility of `side`'s rooks, horses and cannons minus the other side's.
-int mobility(const Board& board, int side);
 // Rooks or cannons of `attacker` behind a piece in front of the defending
 // king, looking towards the defender's back edge; adds to *threats.
 int kingFileThreats(const Board& board, int attacker, int16_t* threats);

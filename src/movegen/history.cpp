@@ -13,7 +13,6 @@
 #include "movegen/picker.h"
 
 HistoryEntry historyTable[32][HISTORY_SLOTS];
-Move counterMoves[32][256];
 int16_t continuationTable[PIECE_KIND_COUNT][90][PIECE_KIND_COUNT][90];
 uint8_t historySlotTable[256][EMPTY + 1];
 int depthBonusTable[DEPTH_BONUS_ENTRIES];
@@ -34,8 +33,6 @@ void buildHistoryTables() {
 void historyClear() {
   for (auto& row : historyTable)
     for (HistoryEntry& e : row) e = HistoryEntry{0, 1, 1};
-  for (auto& row : counterMoves)
-    for (Move& m : row) m = NULL_MOVE;
   // 3 MB: cleared only for the searches that read it.
   if (searchOptions.useContinuationHistory)
     std::memset(continuationTable, 0, sizeof continuationTable);
@@ -163,17 +160,6 @@ void continuationUpdate(MovePicker& picker, int depth, Move best) {
   if (e == nullptr) return;
   gravity(e, bonus);
   forEachQuietBefore(picker, best, [&](Move m) { gravity(continuationEntry(b, m), -bonus); });
-}
-
-Move counterMoveOf(const Board& board) {
-  const Move last = board.currentPly[-1].move;
-  if (isNullMove(last)) return NULL_MOVE;
-  return counterMoves[board.squares[last.to]][last.to];
-}
-
-void setCounterMove(const Board& board, Move m) {
-  const Move last = board.currentPly[-1].move;
-  if (!isNullMove(last)) counterMoves[board.squares[last.to]][last.to] = m;
 }
 
 void setKiller(MovePicker& picker, Move m) {

@@ -52,11 +52,6 @@ int continuationScore(const Board& board, Move m);  // 0 after a null move
 // The cut-off move `best` gains, the quiet moves offered before it lose.
 void continuationUpdate(MovePicker& picker, int depth, Move best);
 
-// ---- counter moves: the quiet move that last refuted a move, by the
-// moved piece and its destination
-Move counterMoveOf(const Board& board);  // for the move that led to the board
-void setCounterMove(const Board& board, Move m);
-
 // ---- killers
 void setKiller(MovePicker& picker, Move m);
 void setCaptureKiller(MovePicker& picker, Move m);

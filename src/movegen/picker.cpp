@@ -13,7 +13,6 @@
 #include "config/searchoptions.h"
 #include "movegen/captureorder.h"
 #include "movegen/history.h"
-#include "movegen/see.h"
 
 MovePicker pickerFrames[PICKER_SENTINEL_FRAMES + MAX_PLY];
 int checkPlyLimit = 0;
@@ -75,7 +74,6 @@ void MovePicker::reset(Move hash) {
   end = PICKER_RESERVED_SLOTS;
   side = board->sideToMove;
   inCheck = board->inCheck();
-  counterMove = NULL_MOVE;
   moves[0] = hash;
 }
 
@@ -116,12 +114,6 @@ Move MovePicker::next() {
       while (cursor < end) {
         selectCapture(*this);
         if (moves[cursor].score < goodCaptureThreshold) break;
-        // A capture that loses the exchange waits behind the killers.
-        if (searchOptions.seeOrdering && !exchangeAtLeast(*board, moves[cursor], 0)) {
-          moves[cursor].score = LOSING_CAPTURE_SCORE;
-          sorted = 0;
-          continue;
-        }
         const Move m = moves[cursor++];
         if (!sameMove(m, moves[0])) return m;
       }
@@ -154,9 +146,6 @@ Move MovePicker::next() {
         end += generateQuiets(b, side, moves + end);
         scoreQuietRange(b, moves, cursor, end);
         if (searchOptions.useContinuationHistory) addContinuationScores(b, moves, cursor, end);
-        if (!isNullMove(counterMove))
-          for (int i = cursor; i < end; ++i)
-            if (sameMove(moves[i], counterMove)) moves[i].score = COUNTER_MOVE_SCORE;
       }
       sortMoves(moves, cursor, end);
       [[fallthrough]];

@@ -17,10 +17,6 @@ constexpr int SORT_SENTINEL_SCORE = -32767;
 // Quiet moves are ordered by history score minus this (history scores stay
 // within 0..32766, so quiet scores never reach the sort sentinel's range).
 constexpr int QUIET_SCORE_OFFSET = 32767;
-// The counter move's score: ahead of every other quiet move.
-constexpr int COUNTER_MOVE_SCORE = 0;
-// A capture that loses the exchange, with seeOrdering on: after the killers.
-constexpr int16_t LOSING_CAPTURE_SCORE = 0;
 // The quiescence picker offers quiet moves only at nodes whose evaluation
 // saw at least this many threats.
 constexpr int QUIET_CHECK_MIN_THREATS = 2;
@@ -58,7 +54,6 @@ struct MovePicker {
   int killer1Tried;
   int killer2Tried;
   Move searchMove;
-  Move counterMove;  // the reply that refuted the last move here before; first of the quiets
   int fallbackMoveCount;  // used by the go driver when the engine is mated
 
   Move& hashMove() { return moves[0]; }

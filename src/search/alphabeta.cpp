@@ -122,8 +122,7 @@ Singular singularTest(Board& board, int ply, int depth, int beta, Move hashMove,
 int newDepthOf(Board& board, const MovePicker& picker, Move m, int depth, int alpha,
                int beta, int nodeType, int threat) {
   PlyRecord* next = board.currentPly;
-  bool extend = threat == THREAT_MATE ||
-                (threat == THREAT_IN_CHECK && !searchOptions.noEvasionExtension);
+  bool extend = threat == THREAT_MATE || threat == THREAT_IN_CHECK;
   if (!extend && nodeType == 0) {
     extend = (searchOptions.useCaptureExtension &&
               next->captureExtensionBudget >= CAPTURE_EXTENSION_BUDGET) ||
@@ -151,19 +150,15 @@ int searchChild(Board& board, int ply, int depth, int alpha, int beta, int nodeT
 
 // Plies a late quiet move is reduced by, leaving at least one: one when its
 // history is poor in the first design; from the log table otherwise, one
-// less at PV nodes and for a good history, and less still (or more) as the
-// move fared well (or badly) after the opponent's last move.
-int reductionOf(const Board& board, Move m, int ply, int depth, int newDepth, int moveCount,
-                int nodeType, int continuation) {
+// less at PV nodes and for a good history.
+int reductionOf(const Board& board, Move m, int depth, int newDepth, int moveCount,
+                int nodeType) {
   const bool goodHistory =
       historyRatio(board, m) >= static_cast<unsigned>(searchOptions.lmrHistoryLimit);
   if (!searchOptions.lmrTable) return goodHistory ? 0 : 1;
   int r = lmrReductionTable[std::min(depth, LMR_TABLE_SIZE - 1)]
                            [std::min(moveCount, LMR_TABLE_SIZE - 1)];
   r -= (nodeType == 0) + goodHistory;
-  if (searchOptions.useImproving && !isImproving(ply)) ++r;
-  if (searchOptions.lmrContinuationDivisor)
-    r -= continuation / searchOptions.lmrContinuationDivisor;
   return std::clamp(r, 0, std::max(newDepth - 1, 0));
 }
 
@@ -176,7 +171,6 @@ void creditBestMove(Board& board, MovePicker& picker, Move best, int bound, int 
     markTriedMoves(picker);
     if (isQuiet(board, best)) {
       if (searchOptions.historyPenalty) historyPenalizeTried(picker, depth, best);
-      if (searchOptions.useCounterMove) setCounterMove(board, best);
       if (searchOptions.useContinuationHistory) continuationUpdate(picker, depth, best);
     }
     historyGood(board, best);
@@ -220,15 +214,11 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   const int entryAlpha = alpha;
   if (best > alpha) alpha = best;
   int code = 0;
-  HashHit seen;
-  const int hashScore =
-      probeHash(board, ply, depth, alpha, beta, &hashMove, &code, nodeType != 0, &seen);
+  const int hashScore = probeHash(board, ply, depth, alpha, beta, &hashMove, &code, nodeType != 0);
   if (searchOptions.useHashCutoffs && code <= HASH_CUT && nodeType != 0) return hashScore;
 
   const bool inCheck = board.inCheck();
-  int staticScore = nodeStaticScore(board, ply, inCheck);
-  if (searchOptions.useHashStaticScore && code != HASH_MISS && !inCheck)
-    staticScore = tightenStaticScore(ply, seen.score, seen.bound);
+  const int staticScore = nodeStaticScore(board, ply, inCheck);
   if (reverseFutilityCut(ply, depth, beta, nodeType, inCheck)) return staticScore;
   // Checked here, past the cuts that never look at it.
   hashMove = checkedTableMove(board, hashMove);
@@ -256,7 +246,6 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
 
   MovePicker& picker = *pickerAt(ply);
   picker.reset(hashMove);
-  if (searchOptions.useCounterMove) picker.counterMove = counterMoveOf(board);
   board.pvLines[ply + 1].count = 0;
   int moveCount = 0, quietCount = 0, lastGain = 0;
   Move bestMove = NULL_MOVE;
@@ -268,11 +257,6 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
           !exchangeAtLeast(board, m, pruning.exchangeFloor))
         continue;
     }
-    // How the move fared after the opponent's last one, read before it is
-    // made, and only where it may be reduced.
-    const int continuation = reduce && quiet && searchOptions.lmrContinuationDivisor
-                                 ? continuationScore(board, m)
-                                 : 0;
     prefetchHash(board.keyAfter(m));
     if (board.makeMove(m)) continue;
     // Futile quiet moves: only a check can lift the score to alpha.
@@ -286,7 +270,7 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
     int newDepth = fullDepth;
     if (reduce && best > -MATE_BOUND && newDepth < depth &&
         moveCount >= searchOptions.lmrMinMoves && picker.stage == PICKER_STAGE_QUIETS)
-      newDepth -= reductionOf(board, m, ply, depth, newDepth, moveCount, nodeType, continuation);
+      newDepth -= reductionOf(board, m, depth, newDepth, moveCount, nodeType);
     int v = searchChild(board, ply, newDepth, alpha, beta, nodeType, best);
     // A reduced move that scores above the bar is searched again in full:
     // above alpha with the table, at beta or above in the first design.
@@ -317,9 +301,6 @@ int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeTyp
   }
   const int bound = boundOf(best, entryAlpha, beta);
   creditBestMove(board, picker, bestMove, bound, depth, lastGain);
-  if (searchOptions.useCorrection && !inCheck &&
-      (isNullMove(bestMove) || isQuiet(board, bestMove)))
-    correctionUpdate(ply, depth, best, bound);
   if (depth >= 1 && (std::abs(best) < MATE_BOUND || std::abs(best) > PERPETUAL))
     storeHash(board, ply, depth, best, bound, bestMove);
   return best;

@@ -39,19 +39,12 @@ void resetTimeManager() {
   tm.rootMoveIndex = 0;
   tm.lastScore = 0;
   tm.scoreDropped = tm.extendTime = tm.failHighSeen = tm.easyMove = tm.stopNow = 0;
-  tm.guard = searchOptions.iterationTimeGuard != 0;
-  tm.lastIterationMs = 0;
-  tm.stableIterations = 0;
 }
 
 // Whether the clock ends the search after an iteration of `depth`.
-bool timeIsUp(int depth, Move previousBest) {
+bool timeIsUp(int depth) {
   if (depth <= 1 || !clockWatched()) return false;
-  const int64_t now = engineClockMs();
-  if (!timeManager.guard) return timeManager.shouldStopAfterIteration(now, softDeadlineMs);
-  const bool changed = !sameMove(rootPv.moves[0], previousBest);
-  return timeManager.guardedStopAfterIteration(now, softDeadlineMs, hardDeadlineMs, depth,
-                                               changed);
+  return timeManager.shouldStopAfterIteration(engineClockMs(), softDeadlineMs);
 }
 
 // Soft and hard deadlines from the option record's time limit, counted from
@@ -153,15 +146,14 @@ void deepen(Board& board, int maxDepth) {
   MovePicker& root = *pickerAt(0);
   for (int depth = 1; depth <= maxDepth; ++depth) {
     iterationDepth = depth;
-    timeManager.startIteration(engineClockMs());
-    const Move previousBest = rootPv.moves[0];
+    timeManager.startIteration();
     const int v = aspirate(board, depth, rootScore);
     const bool stopped = stopRequested != 0;
     if (!stopped || board.pvLines[0].count > 0) copyPv(&rootPv, board.pvLines[0]);
     if (stopped) return;
     rootScore = v;
     noteIterationDone(root, depth, v);
-    if (timeIsUp(depth, previousBest)) return;
+    if (timeIsUp(depth)) return;
     checkAndStorePv(board, 0);
     reportIteration(board, depth, v);
     if (stopHeard) return;  // a stop that came during the first iteration
@@ -209,7 +201,6 @@ void think(Board& board, int maxDepth) {
   // "go depth 0": no move is chosen and the answer is "nobestmove".
   if (maxDepth < 1) return;
   historyClear();
-  correctionClear();
   for (int ply = 0; ply < MAX_PLY; ++ply) pickerAt(ply)->clearKillers();
   if (searchOptions.lmrTable)
     buildReductionTable(searchOptions.lmrTableBase, searchOptions.lmrTableDivisor);

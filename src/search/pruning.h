@@ -10,18 +10,6 @@ struct Board;
 // when no technique needs it).
 int nodeStaticScore(const Board& board, int ply, bool inCheck);
 
-// The table's score in place of the static score where its bound shows the
-// static score too low or too high (mate scores left out); returns the
-// score kept.
-int tightenStaticScore(int ply, int score, int bound);
-
-// Correction of the static score (with useCorrection): cleared before a
-// search; learns at the end of a node (its static score taken at this ply,
-// with the switch on) from its score and bound, when the node was out of
-// check and its best move no capture.
-void correctionClear();
-void correctionUpdate(int ply, int depth, int score, int bound);
-
 // Whether the side to move's static score rose since its last move (or
 // cannot be compared: near the root, or in check then).
 bool isImproving(int ply);

@@ -44,12 +44,9 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
   }
   MovePicker& picker = *pickerAt(ply);
   const bool evasions = board.inCheck() && searchOptions.quiesceCheckEvasions;
-  // Captures of victims worth less than this cannot reach alpha.
-  int deltaFloor = -MATE;
   if (!evasions) {
     const int s = evaluate(board, ply, alpha, beta, &picker.threatCount);
     if (s >= beta) return s;
-    if (searchOptions.deltaMargin) deltaFloor = alpha - s - searchOptions.deltaMargin;
     if (s > alpha) alpha = s;
     best = s;
   }
@@ -57,10 +54,8 @@ int quiesce(Board& board, int ply, int alpha, int beta) {
   picker.reset(checkedTableMove(board, hashMove));  // after the stand-pat cut
   for (Move m = picker.nextQuiescence(); !isNullMove(m); m = picker.nextQuiescence()) {
     // A capture that loses material in the exchange cannot lift the score.
-    if (!evasions && !isQuiet(board, m)) {
-      if (SEE_VALUE[PieceTypeOf[board.squares[m.to]]] < deltaFloor) continue;
-      if (searchOptions.useSee && !exchangeAtLeast(board, m, 0)) continue;
-    }
+    if (!evasions && searchOptions.useSee && !isQuiet(board, m) && !exchangeAtLeast(board, m, 0))
+      continue;
     if (childProbes) prefetchHash(board.keyAfter(m));
     if (board.makeMove(m)) continue;
     const int v = -quiesce(board, ply + 1, -beta, -alpha);

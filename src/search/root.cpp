@@ -109,10 +109,7 @@ int searchRoot(Board& board, int depth, int alpha, int beta) {
     }
     const int newDepth = rootNewDepth(board, root, m, depth, alpha, beta, inCheck);
     int v;
-    // With the time guard, the first iteration scores every move in full:
-    // the easy-move test compares the best with the real second best.
-    const bool fullWindow = depth == 1 && searchOptions.iterationTimeGuard;
-    if (searchOptions.usePvs && best > -MATE_BOUND && !fullWindow) {
+    if (searchOptions.usePvs && best > -MATE_BOUND) {
       v = -alphaBeta(board, 1, newDepth, -alpha - 1, -alpha, 1);
       if (alpha < v && v < beta) {
         timeManager.failHighSeen = 1;

@@ -67,15 +67,6 @@ constexpr int THREAT_MATE = 3;      // the null move ran into a mate
 // A move whose new position has this much capture budget is extended.
 constexpr int CAPTURE_EXTENSION_BUDGET = 80;
 
-// ---- correction of the static score: slots by side and structure key;
-// entries hold the average difference in 1/CORRECTION_GRAIN units, a
-// search of depth d weighs min(d, CORRECTION_MAX_WEIGHT) / CORRECTION_SCALE
-constexpr int CORRECTION_SLOTS = 16384;
-constexpr int CORRECTION_GRAIN = 16;
-constexpr int CORRECTION_SCALE = 256;
-constexpr int CORRECTION_MAX_WEIGHT = 16;
-constexpr int CORRECTION_MAX_DIFF = 400;
-
 // The singular test needs a stored depth at most this much below the node's.
 constexpr int SINGULAR_DEPTH_SLACK = 3;
 

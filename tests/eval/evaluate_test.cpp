@@ -12,16 +12,10 @@ constexpr int WIDE = 30000;  // a window no score reaches
 struct EvaluateTest : ::testing::Test {
   void SetUp() override {
     kit::useShippedScript();
-    searchOptions.knowledgeLevel = 2;  // every term, mobility included
-    searchOptions.useMobility = 1;
-    setMobility(4, 3, 2);
+    searchOptions.knowledgeLevel = 2;  // every term
     iterationDepth = 0;
   }
   void TearDown() override { searchOptions = saved, iterationDepth = depth; }
-  static void setMobility(int rook, int horse, int cannon) {
-    searchOptions.mobilityRook = int16_t(rook), searchOptions.mobilityHorse = int16_t(horse);
-    searchOptions.mobilityCannon = int16_t(cannon);
-  }
   const SearchOptions saved = searchOptions;
   const int depth = iterationDepth;
 
@@ -115,26 +109,6 @@ TEST_F(EvaluateTest, ScoresFavourTheSideAheadAndTheAttacker) {
   int16_t threats[2];
   EXPECT_GT(kingSafety(*b, RED, &threats[BLACK], &threats[RED]), 0);
   EXPECT_TRUE(threats[RED] > 0 && threats[BLACK] == 0);
-}
-
-// Rooks count the empty squares of their lines and an enemy piece at an end,
-// cannons the same past a screen, horses their targets with a free leg and
-// without a piece of their own; each against its typical count.
-TEST_F(EvaluateTest, MobilityCountsReachableSquares) {
-  setMobility(1, 100, 10000);  // the three counts apart in one number
-  const std::pair<const char*, int> cases[] = {
-      {"3k5/9/9/9/9/9/9/9/9/R3K4 w", 12 - 8},
-      {"3k5/9/9/9/9/9/9/p8/9/R3K4 w", 5 - 8},
-      {"3k5/9/9/9/9/9/9/9/9/1N2K4 w", (3 - 3) * 100},
-      {"3k5/9/9/9/9/9/9/B8/9/1NB1K4 w", (1 - 3) * 100},
-      {"3k5/9/9/9/9/9/9/9/9/C3K4 w", (12 - 6) * 10000},
-      {"3k5/9/9/p8/9/9/P8/9/9/C4K3 w", (7 - 6) * 10000},
-  };
-  for (const auto& [fen, expected] : cases) {
-    auto b = kit::boardFromFen(fen), c = kit::boardFromFen(kit::colourMirror(fen));
-    EXPECT_EQ(mobility(*b, RED), expected) << fen;
-    EXPECT_EQ(mobility(*c, BLACK), expected) << fen;
-  }
 }
 
 // After a king is taken (possible deep in a search) nothing reads out of

@@ -129,42 +129,6 @@ TEST_F(Search, TheDriverAnswersEveryPosition) {
   EXPECT_EQ(shown[0].first, 1);
 }
 
-// A table bound replaces the static score only where it shows it wrong;
-// mate scores never do.
-TEST_F(Search, TheTableBoundTightensOnlyAWrongStaticScore) {
-  setUp(START_FEN);
-  const int s = nodeStaticScore(*board, 3, false);
-  EXPECT_EQ(tightenStaticScore(3, s - 50, BOUND_LOWER), s);
-  EXPECT_EQ(tightenStaticScore(3, s + 50, BOUND_LOWER), s + 50);
-  EXPECT_EQ(tightenStaticScore(3, s + 90, BOUND_UPPER), s + 50);
-  EXPECT_EQ(tightenStaticScore(3, s - 20, BOUND_UPPER), s - 20);
-  EXPECT_EQ(tightenStaticScore(3, MATE - 9, BOUND_EXACT), s - 20);
-  EXPECT_EQ(tightenStaticScore(3, s + 7, BOUND_EXACT), s + 7);
-}
-
-// The correction learns from a search's score where its bound disagrees
-// with the static score, for the side that was to move, weighed by depth.
-TEST_F(Search, TheCorrectionFollowsSearchScoresOfTheSameStructure) {
-  setUp(START_FEN);
-  searchOptions.useCorrection = 1;
-  correctionClear();
-  const int s = nodeStaticScore(*board, 3, false);
-  correctionUpdate(3, 16, s - 160, BOUND_LOWER);  // agrees: nothing learnt
-  correctionUpdate(3, 16, MATE - 9, BOUND_EXACT);
-  EXPECT_EQ(nodeStaticScore(*board, 3, false), s);
-  correctionUpdate(3, 16, s + 160, BOUND_EXACT);
-  EXPECT_EQ(nodeStaticScore(*board, 3, false), s + 10);  // 160 x 16 / 256
-  correctionUpdate(3, 32, s - 400, BOUND_UPPER);  // the weight stops at 16
-  const int lowered = nodeStaticScore(*board, 3, false);
-  EXPECT_TRUE(lowered < s && lowered > s - 30) << lowered - s;
-  ASSERT_FALSE(board->makeMove(moveFromTo(squareAt(7, 9), squareAt(6, 7))));  // the other side: its own slots
-  const int other = nodeStaticScore(*board, 4, false);
-  searchOptions.useCorrection = 0;
-  EXPECT_EQ(nodeStaticScore(*board, 4, false), other);
-  board->unmakeMove();
-  correctionClear();
-}
-
 TEST_F(Search, PliesBeyondTheLastFrameAreScoredStatically) {
   setUp(START_FEN);
   iterationDepth = 200;

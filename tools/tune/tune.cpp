@@ -8,8 +8,7 @@
 // writes the script with the fitted numbers to OUT. With --phase, horse,
 // cannon and pawn get endgame values of their own; with --only, just the
 // numbers whose names start with PREFIX move (the rest stay as they are).
-// With mobility on in the build's HowToThink.opt, its weights are fitted
-// too and printed (they belong in HowToThink.txt, not in the script). One
+// One
 // position in ten is held out and its error reported beside the fitted ones.
 #include <algorithm>
 #include <cmath>
@@ -112,8 +111,7 @@ int main(int argc, char** argv) {
   std::printf("error %.7f -> %.7f, held out %.7f -> %.7f (k %.6f, %zu positions)\n", before,
               after, testBefore, testAfter, k, train.samples.size() + test.samples.size());
   for (size_t i = 0; i < params.size(); ++i)
-    if (params[i].kind == tune::ParamKind::Material || params[i].kind == tune::ParamKind::Endgame ||
-        params[i].kind == tune::ParamKind::Option)
+    if (params[i].kind == tune::ParamKind::Material || params[i].kind == tune::ParamKind::Endgame)
       std::printf("%s %d\n", params[i].name.c_str(), values[i]);
 
   const std::string original = dataDirectory + "PosVal.txt";

@@ -22,7 +22,6 @@ namespace {
 constexpr int GRID_ROWS = 10, GRID_FILES = 9;
 constexpr int PIECE_VALUE_MAX = 3000, SQUARE_VALUE_MAX = 1000, TERM_MAX = 1000;
 constexpr int RELATION_MAX = 255;
-constexpr int MOBILITY_MAX = 100;  // the range the option image allows
 // Relation tables: same file up to 9 ranks apart, same rank up to 8 files.
 constexpr int RELATION_FILE_STEPS = 10, RELATION_RANK_STEPS = 8;
 constexpr int STEP_RANGE = 5;
@@ -128,20 +127,6 @@ std::vector<Param> scriptParams(bool phase) {
   addRelation(out, "rook pin", e.fileDistance20, e.rankDistance20, e.relation20);
   addRelation(out, "cannon pin", e.fileDistance21, e.rankDistance21, e.relation21);
   addRelation(out, "raised king piece", e.fileDistance22, e.rankDistance22, e.relation22);
-  if (!searchOptions.useMobility) return out;
-  SearchOptions& o = searchOptions;
-  const std::pair<const char*, int16_t*> weights[] = {{"mobilityRook", &o.mobilityRook},
-                                                       {"mobilityHorse", &o.mobilityHorse},
-                                                       {"mobilityCannon", &o.mobilityCannon}};
-  for (const auto& [name, weight] : weights) {
-    Param p;
-    p.kind = ParamKind::Option;
-    p.option = weight;
-    p.low = -MOBILITY_MAX;
-    p.high = MOBILITY_MAX;
-    p.name = name;
-    out.push_back(p);
-  }
   return out;
 }
 
@@ -151,7 +136,6 @@ int paramValue(const Param& p) {
     case ParamKind::Endgame: return evalterm::endgameValue(p.type);
     case ParamKind::Square: return pieceSquare[p.type][p.squares[0]];
     case ParamKind::Term: return *p.value;
-    case ParamKind::Option: return *p.option;
   }
   return 0;
 }
@@ -177,9 +161,6 @@ void setParam(const Param& p, int v) {
       if (p.step)
         for (int i = -STEP_RANGE; i <= STEP_RANGE; ++i)
           evalScript.stepTable[i + STEP_RANGE] = i * v;
-      return;
-    case ParamKind::Option:
-      *p.option = static_cast<int16_t>(v);
       return;
   }
 }
@@ -230,7 +211,7 @@ void addSample(Dataset& data, Board& board, float result, const std::vector<Para
   }
   const int base = evaluateRed(board);
   for (size_t i = 0; i < params.size(); ++i) {
-    if (params[i].kind != ParamKind::Term && params[i].kind != ParamKind::Option) continue;
+    if (params[i].kind != ParamKind::Term) continue;
     const int v = current[i];
     const int delta = v < params[i].high ? 1 : -1;
     setParam(params[i], v + delta);

@@ -19,14 +19,13 @@ struct Board;
 
 namespace tune {
 
-enum class ParamKind { Material, Endgame, Square, Term, Option };
+enum class ParamKind { Material, Endgame, Square, Term };
 
 struct Param {
   ParamKind kind = ParamKind::Term;
   int type = 0;                // piece type (Material, Endgame, Square)
   int squares[2] = {0, 0};     // Square: black's square and its mirror
   int* value = nullptr;        // Term: the script's number
-  int16_t* option = nullptr;   // Option: a weight of the search options
   uint8_t* relation = nullptr; // Term: a derived relation table ...
   int relationDelta = 0;       // ... whose entries at +-delta follow it
   bool step = false;           // Term: the pawn step (its table follows)
@@ -39,8 +38,7 @@ struct Param {
 std::string buildDirectory(const char* argv0);
 
 // The tunable numbers of the loaded script; with `phase`, the endgame
-// values of horse, cannon and pawn too (they then move with the phase);
-// the mobility weights of the search options when mobility is on.
+// values of horse, cannon and pawn too (they then move with the phase).
 std::vector<Param> scriptParams(bool phase = false);
 // The script's current value of a number, and a new value written into the
 // engine's tables (derived tables of terms included; piece and square

@@ -17,7 +17,6 @@ constexpr int GENERATIONS = 16;
 constexpr int SMALL_HASH_MB = 4;    // smaller requests get the minimum size
 constexpr int SHALLOW_DEPTH = 2;    // probes this shallow need allowShallow
 constexpr int DEEPEST_SANE_DEPTH = 115;
-constexpr int BUCKET_SIZE = 4;      // entries per bucket with hashBuckets on
 
 HashEntry* table = nullptr;
 uint64_t entryCount = 0;
@@ -53,21 +52,6 @@ inline int fromStored(int score, int ply) {
 
 inline HashEntry& slotOf(const Board& board) {
   return table[keyLow(board.currentPly->zobrist) & indexMask];
-}
-
-// With buckets, the slot of a position is the entry of its bucket holding
-// its lock; failing that, the entry a new position would take: an empty
-// one, else the shallowest after ageing. Without, the one slot of the key.
-inline HashEntry& entryOf(const Board& board, uint32_t lock) {
-  if (!searchOptions.hashBuckets) return slotOf(board);
-  HashEntry* bucket = &table[keyLow(board.currentPly->zobrist) & indexMask & ~(BUCKET_SIZE - 1)];
-  HashEntry* victim = bucket;
-  for (int i = 0; i < BUCKET_SIZE; ++i) {
-    if (bucket[i].lock == lock) return bucket[i];
-    if (bucket[i].depth - ageTable[bucket[i].age] < victim->depth - ageTable[victim->age])
-      victim = &bucket[i];
-  }
-  return *victim;
 }
 
 }  // namespace
@@ -123,14 +107,14 @@ void prefetchHash(ZobristKey key) { __builtin_prefetch(&table[keyLow(key) & inde
 
 bool readHash(const Board& board, int ply, HashHit* hit) {
   const uint32_t lock = keyHigh(board.currentPly->zobrist);
-  const HashEntry& e = entryOf(board, lock);
+  const HashEntry& e = slotOf(board);
   if (e.lock != lock) return false;
   *hit = {Move{e.moveFrom, e.moveTo, HASH_MOVE_SCORE}, e.depth, e.bound, fromStored(e.score, ply)};
   return true;
 }
 
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
-              int* code, bool allowShallow, HashHit* seen) {
+              int* code, bool allowShallow) {
   HashHit hit;
   if (!readHash(board, ply, &hit)) {
     *move = NULL_MOVE;
@@ -138,7 +122,6 @@ int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move*
     return NO_SCORE;
   }
   *move = hit.move;
-  if (seen) *seen = hit;
   if (depth <= hit.depth && (allowShallow || depth > SHALLOW_DEPTH)) {
     if (hit.bound == BOUND_EXACT) {
       *code = HASH_EXACT;
@@ -170,7 +153,7 @@ void storeHash(const Board& board, int ply, int depth, int score, int bound, Mov
   if (stopRequested) return;
   const int stored = toStored(score, ply);
   const uint32_t lock = keyHigh(board.currentPly->zobrist);
-  HashEntry& e = entryOf(board, lock);
+  HashEntry& e = slotOf(board);
   if (e.lock == lock) {
     if (!searchOptions.alwaysReplace && !shouldReplace(e, depth, bound, stored)) return;
     const int deeper = e.depth > depth ? 1 : 0;

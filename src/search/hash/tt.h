@@ -55,10 +55,9 @@ enum HashProbe : int {
   HASH_SHALLOW = 3,  // an entry too shallow (its move still counts)
   HASH_MISS = 4,     // nothing stored
 };
-// Probes the table for a node, *code a HashProbe; with `seen`, an entry
-// found is copied there.
+// Probes the table for a node, *code a HashProbe.
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
-              int* code, bool allowShallow, HashHit* seen = nullptr);
+              int* code, bool allowShallow);
 void storeHash(const Board& board, int ply, int depth, int score, int bound, Move move);
 bool shouldReplace(const HashEntry& entry, int depth, int bound, int score);
 // Start-up consistency scan; reports odd depths through showDebugInt. The
