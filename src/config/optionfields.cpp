@@ -18,8 +18,6 @@ constexpr int32_t DEFAULT_LMR_HISTORY_LIMIT = 4096;
 constexpr int32_t MAX_LMR_MIN_MOVES = 255;
 constexpr int32_t DEFAULT_LMR_MIN_MOVES = 3;
 constexpr int32_t DEFAULT_LMR_MIN_DEPTH = 3;
-constexpr int32_t MAX_TIME_LIMIT_MS = 268435455;
-constexpr int32_t DEFAULT_TIME_LIMIT_MS = 10000;
 constexpr int32_t DEFAULT_TIMED_DEPTH = 64;
 constexpr int32_t MAX_KNOWLEDGE_LEVEL = 2;
 constexpr int32_t DEFAULT_PRINT_MIN_DEPTH = 1;
@@ -57,7 +55,6 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_SWITCH(lmrResearch),
     OPTION_VALUE(lmrMinDepth, 0, MAX_PLY, DEFAULT_LMR_MIN_DEPTH),
     OPTION_SWITCH(usePvs),
-    OPTION_VALUE(timeLimitMs, 1, MAX_TIME_LIMIT_MS, DEFAULT_TIME_LIMIT_MS),
     OPTION_SWITCH(useRepetitionCheck),
     OPTION_VALUE(timedDepth, 1, MAX_PLY - 1, DEFAULT_TIMED_DEPTH),
     OPTION_SWITCH(debugConsole),

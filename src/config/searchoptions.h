@@ -36,18 +36,15 @@ struct SearchOptions {
   int16_t lmrMinDepth;             // 0x6E
   uint8_t usePvs;                  // 0x70
   uint8_t reserved71[3];
-  int32_t timeLimitMs;             // 0x74
-  int32_t startTimeMs;             // 0x78
-  uint8_t reserved7c[4];
+  uint8_t reserved74[12];          // 0x74: the limits of a go (now its own record)
   uint8_t useRepetitionCheck;      // 0x80
-  uint8_t maxDepth;                // 0x81: clock and input polled above it
-  uint8_t reserved82;
+  uint8_t reserved81[2];
   uint8_t timedDepth;              // 0x83: depth limit of a timed search
   uint8_t debugConsole;            // 0x84
   uint8_t reserved85[7];
   uint8_t printNewBest;            // 0x8C
   uint8_t reserved8d;
-  uint8_t bookSwitch[2];           // 0x8E + side
+  uint8_t reserved8e[2];           // 0x8E: the book switches (the book is always on)
   // Later techniques: 0 is the first design.
   uint8_t lmrTable;                // 0x90: late-move reductions from a log table
   uint8_t reserved91;
@@ -100,11 +97,9 @@ static_assert(offsetof(SearchOptions, hashCheckBound) == 0x54, "");
 static_assert(offsetof(SearchOptions, lmrHistoryLimit) == 0x64, "");
 static_assert(offsetof(SearchOptions, lmrMinDepth) == 0x6E, "");
 static_assert(offsetof(SearchOptions, usePvs) == 0x70, "");
-static_assert(offsetof(SearchOptions, timeLimitMs) == 0x74, "");
 static_assert(offsetof(SearchOptions, useRepetitionCheck) == 0x80, "");
 static_assert(offsetof(SearchOptions, timedDepth) == 0x83, "");
 static_assert(offsetof(SearchOptions, printNewBest) == 0x8C, "");
-static_assert(offsetof(SearchOptions, bookSwitch) == 0x8E, "");
 static_assert(offsetof(SearchOptions, lmrTableDivisor) == 0x94, "");
 static_assert(offsetof(SearchOptions, quiesceProbePlies) == 0xAF, "");
 static_assert(offsetof(SearchOptions, useContinuationHistory) == 0xB6, "");

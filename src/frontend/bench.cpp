@@ -63,9 +63,7 @@ uint64_t benchNodes(Board& board, bool printEach) {
       continue;
     }
     clearHash();
-    searchOptions.timeLimitMs = GO_DEPTH_ONLY_MS;
-    searchOptions.maxDepth = static_cast<uint8_t>(BENCH_DEPTH);
-    searchGo(board, BENCH_DEPTH);
+    searchGo(board, depthLimits(BENCH_DEPTH));
     const uint64_t nodes = nodeCount + quiesceNodeCount;
     total += nodes;
     if (printEach) {
@@ -75,7 +73,6 @@ uint64_t benchNodes(Board& board, bool printEach) {
                   rootScore, nodes);
     }
   }
-  searchOptions.maxDepth = STARTUP_MAX_DEPTH;
   searchReporter = reporter;
   return total;
 }

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "config/searchoptions.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
 #include "frontend/words.h"
@@ -21,16 +20,15 @@ int parseBoundedInt(const char* text, int maximum) {
 
 bool goClockInMilliseconds = false;
 
-GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth,
-                         bool milliseconds) {
-  const bool ponder = findWord(line, "ponder") != nullptr;
-  GoRequest r{false, 0, false, 0, GO_MAX_DEPTH, -1, ponder ? GoMode::Ponder : GoMode::Normal};
+SearchLimits parseGoCommand(const char* line, int movesDivisor, int timedDepth,
+                            bool milliseconds) {
+  SearchLimits l;
+  l.ponder = findWord(line, "ponder") != nullptr;
   if (findWord(line, "infinite") != nullptr) {
-    r.setsTimeLimit = true;
-    r.timeLimitMs = GO_INFINITE_MS;
-    if (!ponder) r.mode = GoMode::Infinite;
-    return r;
+    l.infinite = true;
+    return l;
   }
+  bool limited = false;
   if (const char* t = findWord(line, "time")) {
     // The clock's numbers come in seconds, or in milliseconds when the front
     // end asked for them; the limits and rules are the same in either unit.
@@ -52,26 +50,32 @@ GoRequest parseGoCommand(const char* line, int movesDivisor, int timedDepth,
       const int64_t gain = parseBoundedInt(increment, GO_MAX_INCREMENT * unitsPerSecond);
       ms = (divisor * gain + clock) * msPerUnit / divisor;
     }
-    r.setsTimeLimit = true;
-    r.timeLimitMs = static_cast<int>(std::min<int64_t>(ms, INT32_MAX));
-    r.clockMs = clock * msPerUnit;
-    r.depth = timedDepth > 0 ? timedDepth : GO_MAX_DEPTH;
+    l.budgetMs = std::min<int64_t>(ms, INT32_MAX);
+    l.clockMs = clock * msPerUnit;
+    l.depth = timedDepth > 0 ? timedDepth : GO_MAX_DEPTH;
+    limited = true;
+  }
+  if (const char* t = findWord(line, "movetime")) {
+    l.moveTimeMs = parseBoundedInt(t, GO_MAX_SECONDS * MS_PER_SECOND);
+    limited = true;
+  }
+  if (const char* n = findWord(line, "nodes")) {
+    // At least one: a node limit of 0 would read as none.
+    l.nodes = static_cast<uint64_t>(std::max(parseBoundedInt(n, GO_MAX_NODES), 1));
+    limited = true;
+  }
+  if (const char* m = findWord(line, "mate")) {
+    l.mate = std::max(parseBoundedInt(m, GO_MAX_MATE), 1);
+    limited = true;
   }
   if (const char* d = findWord(line, "depth")) {
-    const int depth = parseBoundedInt(d, GO_MAX_DEPTH);
-    r.setsMaxDepth = true;
-    r.maxDepth = depth;
-    r.setsTimeLimit = true;
-    r.timeLimitMs = GO_DEPTH_ONLY_MS;
-    r.depth = depth;
+    l.depth = parseBoundedInt(d, GO_MAX_DEPTH);
+    l.budgetMs = l.clockMs = -1;
+    limited = true;
   }
-  return r;
-}
-
-void applyGoRequest(const GoRequest& request, SearchOptions* options) {
-  if (request.setsTimeLimit) options->timeLimitMs = request.timeLimitMs;
-  options->maxDepth =
-      static_cast<uint8_t>(request.setsMaxDepth ? request.maxDepth : STARTUP_MAX_DEPTH);
+  // A bare "go": analysis.
+  if (!limited) l.infinite = true;
+  return l;
 }
 
 void sendBestMove(const PvRecord& pv) {

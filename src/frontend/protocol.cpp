@@ -28,12 +28,10 @@ void serveGo(EngineSession& session, const char* line) {
     sendLine("nobestmove");
     return;
   }
-  const GoRequest request =
-      parseGoCommand(line, timeManager.movesDivisor, searchOptions.timedDepth,
-                     goClockInMilliseconds);
-  applyGoRequest(request, &searchOptions);
+  const SearchLimits limits = parseGoCommand(line, timeManager.movesDivisor,
+                                             searchOptions.timedDepth, goClockInMilliseconds);
   searchReporter = &protocolReporter;
-  searchGo(*session.board, request.depth, request.clockMs, request.mode);
+  searchGo(*session.board, limits);
   sendBestMove(rootPv);
 }
 

@@ -93,7 +93,6 @@ void setUpHashTable(const std::string& exeDirectory, int fixedSizeMb) {
 void loadSearchSettings(const std::string& exeDirectory, const std::string& optionsPath) {
   loadSearchOptions(&searchOptions,
                     (optionsPath.empty() ? exeDirectory + "HowToThink.opt" : optionsPath).c_str());
-  searchOptions.maxDepth = STARTUP_MAX_DEPTH;  // see the go command
   timeManager.setDefaults();
   if (!loadTimeManagement(&timeManager,
                           settingsFilePath(exeDirectory, "TimeManagement.txt").c_str()))
@@ -101,8 +100,6 @@ void loadSearchSettings(const std::string& exeDirectory, const std::string& opti
   createBookTable(BOOK_TABLE_BITS);
   resetBookHeader();
   loadBook((exeDirectory + "OpenBook.dat").c_str());  // none: an empty book
-  searchOptions.bookSwitch[BLACK] = 1;
-  searchOptions.bookSwitch[RED] = 1;
 }
 
 }  // namespace

@@ -26,7 +26,6 @@
 namespace {
 
 int64_t searchStartMs = 0;
-int64_t goClockMs = -1;  // the clock of the go line, kept for "ponderhit"
 
 void limitRepetitionWindow(Board& board) {
   PlyRecord* window = board.currentPly - ROOT_REPETITION_WINDOW;
@@ -41,21 +40,30 @@ void resetTimeManager() {
   tm.scoreDropped = tm.extendTime = tm.failHighSeen = tm.easyMove = tm.stopNow = 0;
 }
 
-// Whether the clock ends the search after an iteration of `depth`.
+// Whether the clock ends the search after an iteration of `depth`: a
+// fixed time only when it has run out, a budget by the time manager's rules.
 bool timeIsUp(int depth) {
   if (depth <= 1 || !clockWatched()) return false;
-  return timeManager.shouldStopAfterIteration(engineClockMs(), softDeadlineMs);
+  const int64_t now = engineClockMs();
+  if (goLimits.moveTimeMs >= 0) return now >= softDeadlineMs;
+  return timeManager.shouldStopAfterIteration(now, softDeadlineMs);
 }
 
-// Soft and hard deadlines from the option record's time limit, counted from
-// start; with a clock given, the hard deadline leaves a safety margin of it
-// untouched.
-void setDeadlines(int64_t start, int64_t clockMs) {
+// Soft and hard deadlines of the go's limits, counted from start: a fixed
+// time is both; a budget's hard deadline is the time manager's, and with a
+// clock given it leaves a safety margin of the clock untouched.
+void setDeadlines(int64_t start) {
   timeManager.startMs = start;
-  searchOptions.startTimeMs = static_cast<int32_t>(start);
-  const int32_t limit = std::max(searchOptions.timeLimitMs, 0);
+  softDeadlineMs = hardDeadlineMs = INT64_MAX;
+  if (goLimits.moveTimeMs >= 0) {
+    softDeadlineMs = hardDeadlineMs = start + goLimits.moveTimeMs;
+    return;
+  }
+  if (goLimits.budgetMs < 0) return;
+  const int32_t limit = static_cast<int32_t>(goLimits.budgetMs);
   int64_t hard = timeManager.hardDeadline(start, limit);
-  if (clockMs >= 0) {
+  if (goLimits.clockMs >= 0) {
+    const int64_t clockMs = goLimits.clockMs;
     const int64_t margin = std::max(CLOCK_SAFETY_MIN_MS, clockMs * CLOCK_SAFETY_PERCENT / 100);
     hard = std::min(hard, start + std::max<int64_t>(0, clockMs - margin));
   }
@@ -84,7 +92,6 @@ int leaveOutBannedMoves(MovePicker& root, int count) {
 // A book move for the root, when the book of the side to move is on: it
 // becomes the result, and every playable move of the record is shown.
 bool playFromBook(Board& board) {
-  if (searchOptions.bookSwitch[rootSide] != 1) return false;
   BookRecord record;
   bool found = false;
   probeBook(board, 0, &record, &found);
@@ -157,8 +164,10 @@ void deepen(Board& board, int maxDepth) {
     checkAndStorePv(board, 0);
     reportIteration(board, depth, v);
     if (stopHeard) return;  // a stop that came during the first iteration
-    // A mate either way: deeper iterations cannot change the move.
-    if (std::abs(v) >= MATE_BOUND) return;
+    // A mate either way: deeper iterations cannot change the move (with
+    // "go mate N", a win goes on until it is that near).
+    if (v <= -MATE_BOUND) return;
+    if (v >= MATE_BOUND && (goLimits.mate == 0 || MATE - v <= 2 * goLimits.mate - 1)) return;
     if (searchOptions.debugConsole) searchReporter->debugLine(board.pvLines[0], depth, rootScore);
   }
 }
@@ -206,10 +215,10 @@ void think(Board& board, int maxDepth) {
     buildReductionTable(searchOptions.lmrTableBase, searchOptions.lmrTableDivisor);
   computeGamePhase(board);
   resetTimeManager();
-  setDeadlines(searchStartMs, goClockMs);
+  setDeadlines(searchStartMs);
   board.pvLines[0].count = 0;
   // Analysis wants a search, never a book move.
-  if (goMode != GoMode::Infinite && playFromBook(board)) return;
+  if (goLimits.useBook && !goLimits.infinite && playFromBook(board)) return;
 
   MovePicker& root = *pickerAt(0);
   rootMoveCount = root.generateRootMoves();
@@ -236,13 +245,13 @@ void think(Board& board, int maxDepth) {
 
 }  // namespace
 
-int searchGo(Board& board, int maxDepth, int64_t clockMs, GoMode mode) {
+int searchGo(Board& board, const SearchLimits& limits) {
   stopRequested = 0;
-  goMode = mode;
-  goClockMs = clockMs;
+  goLimits = limits;
+  goMode = limits.ponder ? GoMode::Ponder : limits.infinite ? GoMode::Infinite : GoMode::Normal;
   searchStartMs = engineClockMs();
   resetPolling();
-  think(board, maxDepth);
+  think(board, limits.depth);
   // Analysis and pondering answer only when the front end asks: "stop",
   // or "ponderhit" once the search is over.
   while (goMode != GoMode::Normal && !stopHeard) {
@@ -254,9 +263,10 @@ int searchGo(Board& board, int maxDepth, int64_t clockMs, GoMode mode) {
 }
 
 void ponderHit() {
-  goMode = GoMode::Normal;
+  goMode = goLimits.infinite ? GoMode::Infinite : GoMode::Normal;
   const int64_t now = engineClockMs();
-  setDeadlines(now, goClockMs);
+  setDeadlines(now);
   // The time spent pondering already covers the budget: answer now.
-  if (now - searchStartMs >= searchOptions.timeLimitMs) stopHeard = true;
+  const int64_t budget = goLimits.moveTimeMs >= 0 ? goLimits.moveTimeMs : goLimits.budgetMs;
+  if (goLimits.timed() && now - searchStartMs >= budget) stopHeard = true;
 }

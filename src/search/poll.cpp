@@ -7,6 +7,7 @@
 #include "search/search.h"
 
 bool stopHeard = false;
+uint64_t pollMask = POLL_NODE_MASK;
 
 namespace {
 
@@ -20,16 +21,15 @@ uint64_t lastPollCount = ~uint64_t{0};
 
 SearchReporter* searchReporter = &silentReporter;
 
-// Only a normal go with the book switch of the side to move on, deeper than
-// a "go depth" asked for.
+// Only a normal go with a clock, past the iterations that always complete.
 bool clockWatched() {
-  return goMode == GoMode::Normal && searchOptions.bookSwitch[rootSide] == 1 &&
-         iterationDepth > searchOptions.maxDepth;
+  return goMode == GoMode::Normal && goLimits.timed() && iterationDepth > CLOCK_FREE_ITERATIONS;
 }
 
 void resetPolling() {
   lastPollCount = ~uint64_t{0};
   stopHeard = false;
+  pollMask = goLimits.nodes > 0 ? NODE_LIMIT_POLL_MASK : POLL_NODE_MASK;
 }
 
 void hear(PollAnswer answer) {
@@ -43,6 +43,10 @@ void pollNow() {
   if (nodeCount == lastPollCount) return;
   lastPollCount = nodeCount;
   if (stopRequested) return;
+  if (goLimits.nodes > 0 && nodeCount + quiesceNodeCount >= goLimits.nodes) {
+    hear(PollAnswer::Stop);
+    return;
+  }
   if (clockWatched() &&
       timeManager.mustStopNow(engineClockMs(), softDeadlineMs, hardDeadlineMs)) {
     stopRequested = 1;

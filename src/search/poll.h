@@ -10,6 +10,9 @@
 // "stop" heard: the search ends as soon as it may, once its first iteration
 // is complete, so that every answer comes from a searched move list.
 extern bool stopHeard;
+// The node counts at which the search polls: every POLL_NODE_MASK + 1, or
+// more often under a node limit.
+extern uint64_t pollMask;
 
 // Forget earlier polls; the driver calls it when a search starts.
 void resetPolling();
@@ -22,6 +25,6 @@ bool clockWatched();
 // The poll and stop test at the head of every interior node: true when the
 // node must unwind at once.
 inline bool searchMustStop() {
-  if ((nodeCount & POLL_NODE_MASK) == 0) pollNow();
+  if ((nodeCount & pollMask) == 0) pollNow();
   return stopRequested != 0;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "search/limits.h"
 #include "search/searchstate.h"
 #include "search/tuning.h"
 #include "types.h"
@@ -11,13 +12,12 @@
 struct Board;
 struct MovePicker;
 
-// Runs a whole "go": iterative deepening up to maxDepth under the limits in
-// searchOptions. clockMs is the time left on the engine's clock when the go
-// line gave one (-1 otherwise): no search runs past it. Infinite and Ponder
+// Runs a whole "go" under its limits: iterative deepening up to the depth
+// limit, no search past the clock when one is given. Infinite and Ponder
 // searches return only once the reporter's input says so (see GoMode).
 // Leaves the result in rootPv and rootScore; rootPv is empty only when
 // there is no legal move.
-int searchGo(Board& board, int maxDepth, int64_t clockMs = -1, GoMode mode = GoMode::Normal);
+int searchGo(Board& board, const SearchLimits& limits);
 // "ponderhit": the search goes on as a normal one, its budget counted from
 // now, and ends at once when the pondering already took that long.
 void ponderHit();

@@ -10,3 +10,4 @@ uint64_t quiesceNodeCount = 0;
 int64_t softDeadlineMs = 0;
 int64_t hardDeadlineMs = 0;
 GoMode goMode = GoMode::Normal;
+SearchLimits goLimits;

@@ -2,6 +2,7 @@
 // protocol front end.
 #pragma once
 
+#include "search/limits.h"
 #include "types.h"
 
 extern uint8_t stopRequested;  // a running search must unwind
@@ -19,3 +20,5 @@ extern int64_t hardDeadlineMs;
 // search into a Normal one on the clock of its go line.
 enum class GoMode : uint8_t { Normal, Infinite, Ponder };
 extern GoMode goMode;
+// The limits of the running go (the driver's copy, read by the polls).
+extern SearchLimits goLimits;

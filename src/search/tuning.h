@@ -9,6 +9,11 @@
 // ---- polling: the clock and the input are looked at when the interior
 // node count has these low bits all zero
 constexpr uint64_t POLL_NODE_MASK = 8191;
+// Under a node limit the polls come this often, so that the search ends
+// close to the limit.
+constexpr uint64_t NODE_LIMIT_POLL_MASK = 63;
+// Iterations that always complete: the clock is watched from the next one.
+constexpr int CLOCK_FREE_ITERATIONS = 1;
 // Late-move reductions from the log table: depths and move counts beyond
 // the table's last row and column read it there; a divisor below the
 // minimum (hundredths) is taken as the minimum.

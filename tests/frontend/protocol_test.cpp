@@ -150,6 +150,41 @@ TEST(Protocol, PonderingWaitsForPonderhitOrStop) {
   }
 }
 
+// Each go keeps to its own limits, whatever came before: a fixed time, a
+// node count (the last report counts every node), a bare "go" that
+// analyses until "stop", and a fixed time right after an analysis.
+TEST(Protocol, EveryGoKeepsToItsOwnLimits) {
+  kit::Engine engine;
+  ASSERT_TRUE(engine.handshake());
+  engine.send(std::string("position fen ") + MIDGAME_FEN);
+  const auto timed = [&](const std::string& go, long atLeastMs, long atMostMs) {
+    const auto sent = Clock::now();
+    engine.send(go);
+    const std::string reply = engine.waitUntil(isFinal, 10000);
+    EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", reply)) << go;
+    EXPECT_GE(msSince(sent), atLeastMs) << go;
+    EXPECT_LT(msSince(sent), atMostMs) << go;
+  };
+  timed("go movetime 1000", 900, 1000 + GRACE_MS);
+  timed("go nodes 100000", 0, 10000);
+  const std::regex done(R"(info time=\d+ms nodes=(\d+) nps=.*)");
+  std::smatch m;
+  const auto last = std::find_if(engine.lines.rbegin(), engine.lines.rend(),
+                                 [&](const std::string& l) { return std::regex_match(l, m, done); });
+  ASSERT_NE(last, engine.lines.rend());
+  std::regex_match(*last, m, done);
+  const long nodes = std::stol(m[1]);
+  EXPECT_TRUE(nodes >= 100000 && nodes < 110000) << nodes;
+  timed("go depth 3", 0, 10000);
+  engine.send("go");
+  EXPECT_EQ(engine.waitUntil(isFinal, 1000), "<timeout>");
+  timed("stop", 0, STOP_MS);
+  engine.send("go infinite");
+  EXPECT_EQ(engine.waitUntil(isFinal, 300), "<timeout>");
+  timed("stop", 0, STOP_MS);
+  timed("go movetime 500", 400, 500 + GRACE_MS);
+}
+
 // Lines that come while the engine thinks are served after its answer, in
 // order; "quit" among them still lets the search finish its first iteration.
 // Each iteration ends with the line front ends show.
@@ -180,7 +215,7 @@ TEST(Protocol, NobestmoveOnlyWhenNoMoveMayBeChosen) {
   const std::string mid = std::string("position fen ") + MIDGAME_FEN;
   EXPECT_EQ(go(two, "go depth 0"), "nobestmove");
   EXPECT_TRUE(legalAfter(TWO_MOVES_FEN, "", go(two, "go depth 1")));  // nothing stale
-  for (const char* command : {"go depth 3", "go time 5 increment 1", "go"})
+  for (const char* command : {"go depth 3", "go time 5 increment 1", "go nodes 1000"})
     EXPECT_EQ(go(std::string("position fen ") + MATED_FEN, command), "nobestmove") << command;
   const char* lost = "4kab2/4a4/4b4/2n6/9/p3P4/2n6/4B1p2/4r4/2BK5 w";  // mated whatever it plays
   EXPECT_TRUE(legalAfter(lost, "", go(std::string("position fen ") + lost, "go depth 6")));

@@ -30,27 +30,51 @@ TEST(MoveText, RoundTripsAndBadTexts) {
   EXPECT_STREQ(text, "h2e2");
 }
 
-TEST(GoCommand, NumbersBudgetsAndDepths) {
-  struct Row { const char* line; bool ms; int limitMs, depth; int64_t clockMs; };
+// Each line's limits, whole: nothing comes from an earlier line.
+TEST(GoCommand, EveryLineGetsItsOwnLimits) {
+  struct Row {
+    const char* line;
+    bool ms;
+    int64_t budgetMs;
+    int depth;
+    int64_t clockMs, moveTimeMs;
+    uint64_t nodes;
+    int mate;
+    bool infinite, ponder;
+  };
   const Row rows[] = {  // a moves divisor of 40 and a timed depth of 30
-      {"go time 60 increment 2", false, 3500, 30, 60000},
-      {"go time 60000 increment 2000", true, 3500, 30, 60000},
-      {"go time 60", false, 1500, 30, 60000},  // sudden death: the clock lasts the game
-      {"go time 60 movestogo 8", false, 6000, 30, 60000},  // to the next control, 2 in reserve
-      {"go time 60 movestogo 90", false, 1500, 30, 60000},
-      {"go time 99999999999", true, 600000000 / 40, 30, 600000000},
-      {"go time 60 depth 7", false, GO_DEPTH_ONLY_MS, 7, 60000},
-      {"go depth 300", false, GO_DEPTH_ONLY_MS, 255, -1},
-      {"go depth x", false, GO_DEPTH_ONLY_MS, 0, -1},
-      {"go infinite depth 5", false, GO_INFINITE_MS, 255, -1},
+      {"go time 60 increment 2", false, 3500, 30, 60000, -1, 0, 0, false, false},
+      {"go time 60000 increment 2000", true, 3500, 30, 60000, -1, 0, 0, false, false},
+      {"go time 60", false, 1500, 30, 60000, -1, 0, 0, false, false},  // sudden death
+      {"go time 60 movestogo 8", false, 6000, 30, 60000, -1, 0, 0, false, false},  // 2 in reserve
+      {"go time 60 movestogo 90", false, 1500, 30, 60000, -1, 0, 0, false, false},
+      {"go time 99999999999", true, 600000000 / 40, 30, 600000000, -1, 0, 0, false, false},
+      {"go time 60 depth 7", false, -1, 7, -1, -1, 0, 0, false, false},  // depth wins
+      {"go depth 300", false, -1, 255, -1, -1, 0, 0, false, false},
+      {"go depth x", false, -1, 0, -1, -1, 0, 0, false, false},
+      {"go infinite depth 5", false, -1, 255, -1, -1, 0, 0, true, false},
+      {"go movetime 1000", false, -1, 255, -1, 1000, 0, 0, false, false},
+      {"go nodes 100000", false, -1, 255, -1, -1, 100000, 0, false, false},
+      {"go nodes 0", false, -1, 255, -1, -1, 1, 0, false, false},
+      {"go mate 3", false, -1, 255, -1, -1, 0, 3, false, false},
+      {"go", false, -1, 255, -1, -1, 0, 0, true, false},  // analysis until "stop"
+      {"go draw wtime 5000 foo", false, -1, 255, -1, -1, 0, 0, true, false},
+      {"go draw depth 4 foo 9", false, -1, 4, -1, -1, 0, 0, false, false},
+      {"go ponder time 60 increment 2", false, 3500, 30, 60000, -1, 0, 0, false, true},
+      {"ponder depth 3", false, -1, 3, -1, -1, 0, 0, false, true},
   };
   for (const Row& r : rows) {
-    const GoRequest g = parseGoCommand(r.line, 40, 30, r.ms);
-    EXPECT_EQ(g.timeLimitMs, r.limitMs) << r.line;
+    const SearchLimits g = parseGoCommand(r.line, 40, 30, r.ms);
+    EXPECT_EQ(g.budgetMs, r.budgetMs) << r.line;
     EXPECT_EQ(g.depth, r.depth) << r.line;
     EXPECT_EQ(g.clockMs, r.clockMs) << r.line;
+    EXPECT_EQ(g.moveTimeMs, r.moveTimeMs) << r.line;
+    EXPECT_EQ(g.nodes, r.nodes) << r.line;
+    EXPECT_EQ(g.mate, r.mate) << r.line;
+    EXPECT_EQ(g.infinite, r.infinite) << r.line;
+    EXPECT_EQ(g.ponder, r.ponder) << r.line;
   }
-  EXPECT_EQ(parseGoCommand("go time 60 increment 2", 0, 1).timeLimitMs, 62000);  // no divisor
+  EXPECT_EQ(parseGoCommand("go time 60 increment 2", 0, 1).budgetMs, 62000);  // no divisor
 }
 
 TEST(HashSizeOption, ClampedToTheAdvertisedRangeOrKept) {

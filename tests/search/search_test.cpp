@@ -44,7 +44,6 @@ class Search : public ::testing::Test {
   void SetUp() override {  // searches called directly run with the clock out of the way
     clearHash();
     stopRequested = 0;
-    searchOptions.maxDepth = GO_MAX_DEPTH;
     softDeadlineMs = hardDeadlineMs = INT64_MAX;
   }
   void setUp(const std::string& fen) { ASSERT_TRUE(setUpPosition(*board, fen.c_str())) << fen; }
@@ -57,13 +56,12 @@ class Search : public ::testing::Test {
   };
   // The front end's "go depth N"; the best lines it showed.
   std::vector<std::pair<int, int>> goDepth(int depth, std::vector<int>* broken = nullptr) {
-    const GoRequest r = parseGoCommand(("go depth " + std::to_string(depth)).c_str(),
-                                       timeManager.movesDivisor, searchOptions.timedDepth);
-    applyGoRequest(r, &searchOptions);
+    const SearchLimits limits = parseGoCommand(("go depth " + std::to_string(depth)).c_str(),
+                                               timeManager.movesDivisor, searchOptions.timedDepth);
     Shown shown;
     SearchReporter* const before = searchReporter;
     searchReporter = &shown;
-    searchGo(*board, r.depth, r.clockMs);
+    searchGo(*board, limits);
     searchReporter = before;
     if (broken != nullptr) *broken = shown.broken;
     return shown.lines;

@@ -101,9 +101,7 @@ void makeGameMove(Board& b, Move m) {
 
 int searchScore(Board& b, int depth) {
   clearHash();
-  searchOptions.timeLimitMs = GO_DEPTH_ONLY_MS;
-  searchOptions.maxDepth = static_cast<uint8_t>(depth);
-  return searchGo(b, depth);
+  return searchGo(b, depthLimits(depth));
 }
 
 // Plays one game; returns red's score, or a negative number when the
@@ -123,9 +121,7 @@ double playGame(Board& b, std::mt19937& rng, int depth, GameRecord* record) {
   int quietPlies = 0, winningPlies = 0, lastSign = 0;
   for (int ply = randomPlies; ply < GAME_PLY_LIMIT; ++ply) {
     const int side = b.sideToMove;
-    searchOptions.timeLimitMs = GO_DEPTH_ONLY_MS;
-    searchOptions.maxDepth = static_cast<uint8_t>(depth);
-    const int score = searchGo(b, depth);
+    const int score = searchGo(b, depthLimits(depth));
     if (rootPv.count == 0) return side == RED ? 0.0 : 1.0;  // no legal move: lost
     const double sideWins = side == RED ? 1.0 : 0.0;
     if (score >= MATE - MAX_PLY) return sideWins;
