@@ -20,6 +20,16 @@ void Board::init() {
   clearBoard();
 }
 
+void Board::copyFrom(const Board& other) {
+  std::memcpy(static_cast<void*>(this), &other, sizeof(Board));
+  const auto rebase = [&](PlyRecord* p) {
+    return p == nullptr ? p : plyRecords + (p - other.plyRecords);
+  };
+  plyBase = rebase(other.plyBase);
+  currentPly = rebase(other.currentPly);
+  for (PlyRecord& r : plyRecords) r.lastCaptureRecord = rebase(r.lastCaptureRecord);
+}
+
 void Board::clearBoard() {
   std::memset(pieceList, NO_SQUARE, sizeof pieceList);
   for (int sq = 0; sq < 256; ++sq)

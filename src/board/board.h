@@ -38,10 +38,12 @@ struct Board {
   PlyRecord plyRecords[TOTAL_RECORDS];
   PlyRecord* plyBase;     // &plyRecords[SENTINEL_RECORDS]
   PlyRecord* currentPly;  // record of the current position
-  PvRecord pvLines[MAX_PLY];
 
   // Creates an empty board (all playing squares empty, red to move).
   void init();
+  // Becomes a copy of `other`, its game records included (the records'
+  // links point into this board's own stack).
+  void copyFrom(const Board& other);
 
   int kingSquare(int side) const { return pieceList[kingIndex(side)]; }
   bool inCheck() const { return currentPly[-1].givesCheck != 0; }

@@ -59,8 +59,8 @@ bool bookFind(uint32_t keyLow, uint32_t keyHigh, int* index);
 
 // Looks up the current position. Only the record's moves that are legal in
 // the position and not banned at the root are candidates; on a hit (at least
-// one candidate) one of them is drawn with equal chances, board.pvLines[ply]
-// is set to it, *record receives the record cut down to the candidates, and
+// one candidate) one of them is drawn with equal chances, *line is set to
+// it, *record receives the record cut down to the candidates, and
 // the move is returned. Otherwise *found is false and the null move is
 // returned.
-Move probeBook(Board& board, int ply, BookRecord* record, bool* found);
+Move probeBook(Board& board, PvRecord* line, BookRecord* record, bool* found);

@@ -51,7 +51,7 @@ int drawBookIndex(int n) {
   return std::uniform_int_distribution<int>(0, n - 1)(generator);
 }
 
-Move probeBook(Board& board, int ply, BookRecord* record, bool* found) {
+Move probeBook(Board& board, PvRecord* line, BookRecord* record, bool* found) {
   *found = false;
   int index = 0;
   const ZobristKey key = board.currentPly->zobrist;
@@ -64,7 +64,7 @@ Move probeBook(Board& board, int ply, BookRecord* record, bool* found) {
   for (int i = record->moveCount; i < BOOK_MAX_MOVES; ++i) record->moves[i] = NULL_MOVE;
   if (record->moveCount == 0) return NULL_MOVE;
   const Move chosen = record->moves[drawBookIndex(record->moveCount)];
-  PvRecord& pv = board.pvLines[ply];
+  PvRecord& pv = *line;
   pv.count = 1;
   pv.moves[0] = chosen;
   pv.rootIndex = 0;

@@ -11,8 +11,6 @@
 
 using namespace evalterm;
 
-int iterationDepth = 0;
-
 namespace {
 
 // Plies beyond the iteration depth up to which king safety and line
@@ -53,7 +51,7 @@ inline bool lazyExit(int s, int alpha, int beta, int margin, int* result) {
 
 }  // namespace
 
-int evaluate(const Board& board, int ply, int alpha, int beta, int* threatCount) {
+int evaluate(const Board& board, int beyond, int alpha, int beta, int* threatCount) {
   *threatCount = 0;
   // Bounded, since a position whose king was taken carries a king's value.
   int s = bounded(board.currentPly->incrementalScore + phaseShift(board) + tempoBonus());
@@ -61,13 +59,13 @@ int evaluate(const Board& board, int ply, int alpha, int beta, int* threatCount)
   if (lazyExit(s, alpha, beta, lazyMarginMaterial(), &result)) return result;
   const int knowledge = searchOptions.knowledgeLevel;
   if (knowledge == 0) return s;
-  if (ply > iterationDepth + KING_SAFETY_PLY_REACH) return s;
+  if (beyond > KING_SAFETY_PLY_REACH) return s;
 
   const int side = board.sideToMove;
   int16_t threats[2];
   s = bounded(s + kingSafety(board, side, &threats[BLACK], &threats[RED]));
   *threatCount = threats[side];
-  if (ply > iterationDepth + LINE_THREAT_PLY_REACH) return s;
+  if (beyond > LINE_THREAT_PLY_REACH) return s;
   if (lazyExit(s, alpha, beta, lazyMarginKingSafety(), &result)) return result;
   if (knowledge <= 1) return s;
 

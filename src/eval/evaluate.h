@@ -14,13 +14,12 @@ void buildEvalTables();
 // whatever the position (a king taken deep in a search included) and window.
 constexpr int EVAL_SCORE_LIMIT = 15000;
 
-// Depth of the iteration the search is running: the costly king-safety and
-// line-threat terms are only computed within a few plies beyond it.
-extern int iterationDepth;
 
-// threatCount receives the side to move's threat count against the enemy
-// king (0 when king safety did not run).
-int evaluate(const Board& board, int ply, int alpha, int beta, int* threatCount);
+// `beyond` is how many plies the node lies past the depth of the running
+// iteration: the costly king-safety and line-threat terms are only computed
+// within a few plies of it. threatCount receives the side to move's threat
+// count against the enemy king (0 when king safety did not run).
+int evaluate(const Board& board, int beyond, int alpha, int beta, int* threatCount);
 
 // Attack score of `side` on the enemy king minus the other side's on its
 // king; the threat counts of black's and of red's attack are stored.

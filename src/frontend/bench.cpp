@@ -19,6 +19,7 @@
 #include "movegen/perft.h"
 #include "platform/platform.h"
 #include "search/hash/tt.h"
+#include "search/thread.h"
 #include "search/report.h"
 #include "search/search.h"
 #include "search/searchstate.h"
@@ -64,7 +65,7 @@ uint64_t benchNodes(Board& board, bool printEach) {
     }
     clearHash();
     searchGo(board, depthLimits(BENCH_DEPTH));
-    const uint64_t nodes = nodeCount + quiesceNodeCount;
+    const uint64_t nodes = searchedNodes();
     total += nodes;
     if (printEach) {
       char move[5];

@@ -8,8 +8,8 @@
 #include "frontend/gocommand.h"
 #include "frontend/startup.h"
 #include "frontend/words.h"
-#include "movegen/history.h"
 #include "search/hash/tt.h"
+#include "search/thread.h"
 
 namespace {
 
@@ -61,6 +61,13 @@ void setHashSize(const char* value) {
   if (sizeMb > 0) resizeHashTable(sizeMb);
 }
 
+// "threads N": the number of search threads, clamped to the announced
+// range; a value that does not read changes nothing.
+void setThreads(const char* value) {
+  if (*value == '\0' || std::strspn(value, "0123456789") != std::strlen(value)) return;
+  setSearchThreads(parseBoundedInt(value, MAX_SEARCH_THREADS));
+}
+
 void setClockUnit(const std::string& value) {
   if (value == "true")
     goClockInMilliseconds = true;
@@ -86,11 +93,13 @@ void serveSetOption(const char* line) {
   } else if (nameIs(option, "newgame")) {
     // Nothing learnt in the last game carries over.
     clearHash();
-    historyClear();
+    clearSearchMemory();
   } else if (nameIs(option, "bookfiles")) {
     setBookPath(option.value.c_str());  // empty: no book
   } else if (nameIs(option, "loadbook")) {
     reloadBook();
+  } else if (nameIs(option, "threads")) {
+    setThreads(option.value.c_str());
   }
   // batch, debug, ponder, pruning, knowledge, selectivity and anything
   // else: no effect.

@@ -21,10 +21,10 @@
 #include "frontend/protocol.h"
 #include "movegen/captureorder.h"
 #include "movegen/history.h"
-#include "movegen/picker.h"
 #include "platform/platform.h"
 #include "search/hash/tt.h"
 #include "search/search.h"
+#include "search/thread.h"
 
 namespace {
 
@@ -55,6 +55,7 @@ const char* const IDENTIFICATION[] = {
     // Announced so that front ends send clocks in milliseconds: in whole
     // seconds an increment below one second reads as none.
     "option usemillisec type check default false",
+    "option threads type spin min 1 max 128 default 1",
     "ucciok",
 };
 
@@ -111,8 +112,8 @@ void resizeHashTable(int sizeMb) {
 }
 
 void releaseEngine(Board* board) {
+  releaseSearchThreads();
   freeHash();
-  // The history table is static and stays.
   releaseBookTable();
   freeMoveTables();
   delete board;
@@ -135,8 +136,8 @@ Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb,
   buildSearchTables();
   Board* board = new Board;
   board->init();
-  initPickers(board);
   buildHistoryTables();
+  setSearchThreads(1);
   loadSearchSettings(exeDirectory, optionsPath);
   return board;
 }

@@ -26,32 +26,43 @@ struct HistoryEntry {
   uint16_t tried;  // never 0 once cleared
 };
 
-extern HistoryEntry historyTable[32][HISTORY_SLOTS];
+// ---- continuation history: how a quiet move fared right after the move
+// before it, by both moves' piece kinds and destinations; saturating at
+// +-CONTINUATION_LIMIT
+constexpr int CONTINUATION_LIMIT = 8192;
+
+// The move-ordering memory of one search thread.
+struct HistoryTables {
+  HistoryEntry table[32][HISTORY_SLOTS];
+  int16_t continuation[PIECE_KIND_COUNT][90][PIECE_KIND_COUNT][90];
+};
+
+// Moves a picker offered, in order (the quiet moves tried before a cut-off).
+struct MoveSpan {
+  const Move* first;
+  int count;
+};
+
 // Score slot by to-square and its occupant's code (EMPTY for a quiet move).
 extern uint8_t historySlotTable[256][EMPTY + 1];
 extern int depthBonusTable[DEPTH_BONUS_ENTRIES];
 
 void buildHistoryTables();  // slot and depth-bonus tables, at start-up
-void historyClear();
-void historyAdd(const Board& board, int depth, Move m);
-int historyScore(const Board& board, Move m);
-void historyGood(const Board& board, Move m);
-void historyTried(const Board& board, Move m);
+// With `continuation`, the continuation history too (3 MB: cleared only for
+// the searches that read it).
+void historyClear(HistoryTables& h, bool continuation);
+void historyAdd(HistoryTables& h, const Board& board, int depth, Move m);
+int historyScore(const HistoryTables& h, const Board& board, Move m);
+void historyGood(HistoryTables& h, const Board& board, Move m);
+void historyTried(HistoryTables& h, const Board& board, Move m);
 // good * 16384 / tried of the piece moved last (board.movingPiece).
-unsigned historyRatio(const Board& board, Move m);
-void markTriedMoves(MovePicker& picker);
-// The quiet moves the picker offered before the cut-off move `best` lose
-// the score a cut-off at this depth would have earned them (never below 0).
-void historyPenalizeTried(MovePicker& picker, int depth, Move best);
+unsigned historyRatio(const HistoryTables& h, const Board& board, Move m);
+// The quiet moves of `tried` other than `best` lose the score a cut-off at
+// this depth would have earned them (never below 0).
+void historyPenalizeTried(HistoryTables& h, const Board& board, MoveSpan tried, int depth,
+                          Move best);
 
-// ---- continuation history: how a quiet move fared right after the move
-// before it, by both moves' piece kinds and destinations; saturating at
-// +-CONTINUATION_LIMIT
-constexpr int CONTINUATION_LIMIT = 8192;
-int continuationScore(const Board& board, Move m);  // 0 after a null move
-// The cut-off move `best` gains, the quiet moves offered before it lose.
-void continuationUpdate(MovePicker& picker, int depth, Move best);
-
-// ---- killers
-void setKiller(MovePicker& picker, Move m);
-void setCaptureKiller(MovePicker& picker, Move m);
+int continuationScore(const HistoryTables& h, const Board& board, Move m);  // 0 after a null move
+// The cut-off move `best` gains, the quiet moves of `tried` before it lose.
+void continuationUpdate(HistoryTables& h, const Board& board, MoveSpan tried, int depth,
+                        Move best);

@@ -14,14 +14,12 @@
 #include "movegen/captureorder.h"
 #include "movegen/history.h"
 
-MovePicker pickerFrames[PICKER_SENTINEL_FRAMES + MAX_PLY];
-int checkPlyLimit = 0;
-
-void initPickers(Board* board) {
-  std::memset(pickerFrames, 0, sizeof pickerFrames);
-  for (int i = 0; i < PICKER_SENTINEL_FRAMES + MAX_PLY; ++i) {
-    MovePicker& f = pickerFrames[i];
+void initPickers(MovePicker* frames, Board* board, const HistoryTables* history) {
+  std::memset(frames, 0, sizeof(MovePicker) * PICKER_FRAMES);
+  for (int i = 0; i < PICKER_FRAMES; ++i) {
+    MovePicker& f = frames[i];
     f.board = board;
+    f.history = history;
     f.ply = i - PICKER_SENTINEL_FRAMES;
     f.moves[0].score = HASH_MOVE_SCORE;
   }
@@ -55,10 +53,12 @@ bool quietKillerPlayable(const MovePicker& p, Move killer) {
 }
 
 // Quiet scores with the continuation history added, kept in the quiet range.
-void addContinuationScores(const Board& b, Move* moves, int first, int last) {
+void addContinuationScores(const HistoryTables& h, const Board& b, Move* moves, int first,
+                           int last) {
   for (int i = first; i < last; ++i) {
     const int history = moves[i].score + QUIET_SCORE_OFFSET;
-    const int sum = std::clamp(history + continuationScore(b, moves[i]), 0, HISTORY_SCORE_LIMIT);
+    const int sum =
+        std::clamp(history + continuationScore(h, b, moves[i]), 0, HISTORY_SCORE_LIMIT);
     moves[i].score = static_cast<int16_t>(sum - QUIET_SCORE_OFFSET);
   }
 }
@@ -70,7 +70,7 @@ void findNodeCheckers(MovePicker& p) {
 }  // namespace
 
 void MovePicker::reset(Move hash) {
-  stage = 0;
+  stage = PICKER_STAGE_HASH;
   end = PICKER_RESERVED_SLOTS;
   side = board->sideToMove;
   inCheck = board->inCheck();
@@ -83,21 +83,37 @@ void MovePicker::clearKillers() {
   captureKillers[0] = NULL_MOVE;
   captureKillers[1] = NULL_MOVE;
   searchMove = NULL_MOVE;
-  killer1Tried = killer2Tried = 0;
+}
+
+void MovePicker::setKiller(Move m) {
+  if (sameMove(m, killer1())) return;
+  killer2() = killer1();
+  killer1() = m;
+}
+
+void MovePicker::setCaptureKiller(Move m) {
+  if (sameMove(m, captureKillers[0])) return;
+  captureKillers[1] = captureKillers[0];
+  captureKillers[0] = m;
+}
+
+MoveSpan MovePicker::quietsBefore() const {
+  if (stage != PICKER_STAGE_QUIETS) return MoveSpan{moves, 0};
+  return MoveSpan{moves + quietStart, cursor - 1 - quietStart};
 }
 
 Move MovePicker::next() {
   const Board& b = *board;
   switch (stage) {
-    case 0:
+    case PICKER_STAGE_HASH:
       if (!isNullMove(moves[0])) {
-        stage = 1;
+        stage = PICKER_STAGE_GENERATE_CAPTURES;
         moves[0].score = HASH_MOVE_SCORE;
         return moves[0];
       }
       [[fallthrough]];
-    case 1:
-      stage = 2;
+    case PICKER_STAGE_GENERATE_CAPTURES:
+      stage = PICKER_STAGE_GOOD_CAPTURES;
       sorted = 0;
       cursor = end;
       inCheck = b.inCheck();
@@ -110,7 +126,7 @@ Move MovePicker::next() {
       }
       scoreCaptureRange(b, moves, cursor, end);
       [[fallthrough]];
-    case 2:
+    case PICKER_STAGE_GOOD_CAPTURES:
       while (cursor < end) {
         selectCapture(*this);
         if (moves[cursor].score < goodCaptureThreshold) break;
@@ -118,17 +134,15 @@ Move MovePicker::next() {
         if (!sameMove(m, moves[0])) return m;
       }
       [[fallthrough]];
-    case 3:
-      stage = 4;
-      killer1Tried = killerPlayable(*this, killer1());
-      if (killer1Tried) return killer1();
+    case PICKER_STAGE_KILLER_1:
+      stage = PICKER_STAGE_KILLER_2;
+      if (killerPlayable(*this, killer1())) return killer1();
       [[fallthrough]];
-    case 4:
-      stage = 5;
-      killer2Tried = !sameMove(killer2(), killer1()) && killerPlayable(*this, killer2());
-      if (killer2Tried) return killer2();
+    case PICKER_STAGE_KILLER_2:
+      stage = PICKER_STAGE_OTHER_CAPTURES;
+      if (!sameMove(killer2(), killer1()) && killerPlayable(*this, killer2())) return killer2();
       [[fallthrough]];
-    case 5:
+    case PICKER_STAGE_OTHER_CAPTURES:
       while (cursor < end) {
         selectCapture(*this);
         const Move m = moves[cursor++];
@@ -136,20 +150,21 @@ Move MovePicker::next() {
       }
       quietStart = end;
       [[fallthrough]];
-    case 6:
-      stage = 7;
+    case PICKER_STAGE_GENERATE_QUIETS:
+      stage = PICKER_STAGE_QUIETS;
       if (inCheck) {
         end += generateEvasions(b, side, checkers, checkerCount, moves + end,
                                 EVADE_BLOCK | EVADE_KING);
-        scoreMixedRange(b, moves, cursor, end);
+        scoreMixedRange(*history, b, moves, cursor, end);
       } else {
         end += generateQuiets(b, side, moves + end);
-        scoreQuietRange(b, moves, cursor, end);
-        if (searchOptions.useContinuationHistory) addContinuationScores(b, moves, cursor, end);
+        scoreQuietRange(*history, b, moves, cursor, end);
+        if (searchOptions.useContinuationHistory)
+          addContinuationScores(*history, b, moves, cursor, end);
       }
       sortMoves(moves, cursor, end);
       [[fallthrough]];
-    case 7:
+    case PICKER_STAGE_QUIETS:
       while (cursor < end) {
         const Move m = moves[cursor++];
         if (sameMove(m, moves[0])) continue;
@@ -169,38 +184,38 @@ Move MovePicker::nextQuiescence() {
   const Board& b = *board;
   for (;;) {
     switch (stage) {
-      case 0:
-        stage = 9;
+      case PICKER_STAGE_HASH:
+        stage = PICKER_STAGE_CAPTURE_KILLER_1;
         if (!isNullMove(moves[0])) return moves[0];
         continue;
-      case 9:
-        stage = 10;
+      case PICKER_STAGE_CAPTURE_KILLER_1:
+        stage = PICKER_STAGE_CAPTURE_KILLER_2;
         side = b.sideToMove;
         if (captureKillerPlayable(*this, captureKillers[0])) return captureKillers[0];
         continue;
-      case 10:
-        stage = 1;
+      case PICKER_STAGE_CAPTURE_KILLER_2:
+        stage = PICKER_STAGE_GENERATE_CAPTURES;
         if (!sameMove(captureKillers[1], captureKillers[0]) &&
             captureKillerPlayable(*this, captureKillers[1]))
           return captureKillers[1];
         continue;
-      case 1:
+      case PICKER_STAGE_GENERATE_CAPTURES:
         sorted = 0;
         cursor = end;
         inCheck = b.inCheck();
         if (inCheck) {
           findNodeCheckers(*this);
           end += generateEvasions(b, side, checkers, checkerCount, moves + end, EVADE_ALL);
-          scoreMixedRange(b, moves, cursor, end);
+          scoreMixedRange(*history, b, moves, cursor, end);
           sortMoves(moves, cursor, end);
-          stage = 8;
+          stage = PICKER_STAGE_EVASIONS;
         } else {
           end += generateCaptures(b, side, moves + end);
           scoreCaptureRange(b, moves, cursor, end);
-          stage = 2;
+          stage = PICKER_STAGE_GOOD_CAPTURES;
         }
         continue;
-      case 8:
+      case PICKER_STAGE_EVASIONS:
         while (cursor < end) {
           const Move m = moves[cursor++];
           if (sameMove(m, moves[0])) continue;
@@ -209,7 +224,7 @@ Move MovePicker::nextQuiescence() {
           return m;
         }
         return NULL_MOVE;
-      case 2:
+      case PICKER_STAGE_GOOD_CAPTURES:
         while (cursor < end) {
           selectCapture(*this);
           if (moves[cursor].score < minCaptureScore) break;
@@ -218,22 +233,22 @@ Move MovePicker::nextQuiescence() {
               !sameMove(m, captureKillers[1]))
             return m;
         }
-        if (ply - checkPlyLimit > 0 || threatCount < QUIET_CHECK_MIN_THREATS) return NULL_MOVE;
-        stage = 3;
+        if (!quietCheckNode || threatCount < QUIET_CHECK_MIN_THREATS) return NULL_MOVE;
+        stage = PICKER_STAGE_KILLER_1;
         continue;
-      case 3:
-        stage = 4;
+      case PICKER_STAGE_KILLER_1:
+        stage = PICKER_STAGE_KILLER_2;
         if (quietKillerPlayable(*this, killer1())) return killer1();
         continue;
-      case 4:
+      case PICKER_STAGE_KILLER_2:
         // The held-back captures are tried only after a returned killer 2.
-        stage = 6;
+        stage = PICKER_STAGE_GENERATE_QUIETS;
         if (!sameMove(killer2(), killer1()) && quietKillerPlayable(*this, killer2())) {
-          stage = 5;
+          stage = PICKER_STAGE_OTHER_CAPTURES;
           return killer2();
         }
         continue;
-      case 5:
+      case PICKER_STAGE_OTHER_CAPTURES:
         while (cursor < end) {
           selectCapture(*this);
           const Move m = moves[cursor++];
@@ -241,16 +256,16 @@ Move MovePicker::nextQuiescence() {
               !sameMove(m, captureKillers[1]))
             return m;
         }
-        stage = 6;
+        stage = PICKER_STAGE_GENERATE_QUIETS;
         continue;
-      case 6:
+      case PICKER_STAGE_GENERATE_QUIETS:
         cursor = end;
-        stage = 7;
+        stage = PICKER_STAGE_QUIETS;
         end += generateQuietChecks(b, side, moves + end, QUIET_CHECKS_WITH_HORSES);
-        scoreQuietRange(b, moves, cursor, end);
+        scoreQuietRange(*history, b, moves, cursor, end);
         sortMoves(moves, cursor, end);
         continue;
-      case 7:
+      case PICKER_STAGE_QUIETS:
         while (cursor < end) {
           const Move m = moves[cursor++];
           if (sameMove(m, moves[0]) || sameMove(m, killer1()) || sameMove(m, killer2())) continue;
@@ -275,7 +290,7 @@ int MovePicker::generateRootMoves() {
       continue;
     }
     if (isQuiet(b, moves[i]))
-      scoreQuietRange(b, moves, i, i + 1);
+      scoreQuietRange(*history, b, moves, i, i + 1);
     else
       scoreCapture(b, &moves[i]);
     ++i;

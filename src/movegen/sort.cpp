@@ -17,15 +17,17 @@ void scoreCaptureRange(const Board& board, Move* moves, int first, int last) {
   for (int i = first; i < last; ++i) scoreCapture(board, &moves[i]);
 }
 
-void scoreQuietRange(const Board& board, Move* moves, int first, int last) {
+void scoreQuietRange(const HistoryTables& h, const Board& board, Move* moves, int first,
+                     int last) {
   for (int i = first; i < last; ++i)
-    moves[i].score = static_cast<int16_t>(historyScore(board, moves[i]) - QUIET_SCORE_OFFSET);
+    moves[i].score = static_cast<int16_t>(historyScore(h, board, moves[i]) - QUIET_SCORE_OFFSET);
 }
 
-void scoreMixedRange(const Board& board, Move* moves, int first, int last) {
+void scoreMixedRange(const HistoryTables& h, const Board& board, Move* moves, int first,
+                     int last) {
   for (int i = first; i < last; ++i) {
     if (isQuiet(board, moves[i]))
-      moves[i].score = static_cast<int16_t>(historyScore(board, moves[i]) - QUIET_SCORE_OFFSET);
+      moves[i].score = static_cast<int16_t>(historyScore(h, board, moves[i]) - QUIET_SCORE_OFFSET);
     else
       scoreCapture(board, &moves[i]);
   }

@@ -59,3 +59,17 @@ void waitForMessages();
 // thread of its own so that the search never waits for it (lines it cannot
 // take in time are dropped).
 void writeDebugLine(const char* text);
+
+// Threads of the search: started once, each runs body(arg) until it
+// returns. startThread gives nullptr when the system has no thread to give.
+struct PlatformThread;
+PlatformThread* startThread(void (*body)(void*), void* arg);
+// Waits for the thread's body to return, then releases the thread.
+void joinThread(PlatformThread* thread);
+// A counting wake-up: raiseSignal adds one, waitSignal sleeps until there
+// is one and takes it.
+struct WakeSignal;
+WakeSignal* createSignal();
+void raiseSignal(WakeSignal* signal);
+void waitSignal(WakeSignal* signal);
+void freeSignal(WakeSignal* signal);

@@ -21,6 +21,7 @@
 #include "search/report.h"
 #include "search/search.h"
 #include "search/searchstate.h"
+#include "search/thread.h"
 #include "search/tuning.h"
 
 namespace {
@@ -72,8 +73,6 @@ void setDeadlines(int64_t start) {
 }
 
 int64_t elapsedMs() { return std::max<int64_t>(0, engineClockMs() - searchStartMs); }
-uint64_t totalNodes() { return nodeCount + quiesceNodeCount; }
-
 void singleMoveLine(PvRecord* pv, Move m) {
   pv->count = 1;
   pv->moves[0] = m;
@@ -89,22 +88,44 @@ int leaveOutBannedMoves(MovePicker& root, int count) {
   return kept;
 }
 
-// A book move for the root, when the book of the side to move is on: it
-// becomes the result, and every playable move of the record is shown.
-bool playFromBook(Board& board) {
+// A book move for the root: it becomes the result, and every playable move
+// of the record is shown.
+bool playFromBook(SearchThread& t) {
   BookRecord record;
   bool found = false;
-  probeBook(board, 0, &record, &found);
+  probeBook(t.board, &t.pvLines[0], &record, &found);
   if (!found) return false;
-  copyPv(&rootPv, board.pvLines[0]);
+  copyPv(&rootPv, t.pvLines[0]);
   rootScore = 0;
   for (int i = 0; i < record.moveCount; ++i) searchReporter->bookMove(record.moves[i]);
   return true;
 }
 
-void noteIterationDone(const MovePicker& root, int depth, int v) {
+// A thread's state for a new go on the position of its board: cleared
+// move-ordering memory and counters, and its ordered legal root moves
+// (returns their number).
+int prepareThread(SearchThread& t) {
+  t.nodes.store(0, std::memory_order_relaxed);
+  t.quiesceNodes.store(0, std::memory_order_relaxed);
+  historyClear(t.history, searchOptions.useContinuationHistory);
+  for (int ply = 0; ply < MAX_PLY; ++ply) t.picker(ply).clearKillers();
+  t.pvLines[0].count = 0;
+  t.bestLine.count = 0;
+  t.bestScore = 0;
+  t.completedDepth = 0;
+  t.iterationDepth = 1;
+  MovePicker& root = t.picker(0);
+  t.rootMoveCount = root.generateRootMoves();
+  if (bannedMoveCount > 0) t.rootMoveCount = leaveOutBannedMoves(root, t.rootMoveCount);
+  orderRootMoves(root, t.rootMoveCount, NULL_MOVE);
+  t.board.currentPly->captureExtensionBudget = 0;
+  return t.rootMoveCount;
+}
+
+void noteIterationDone(const SearchThread& t, int depth, int v) {
+  const MovePicker& root = t.frames[PICKER_SENTINEL_FRAMES];
   int first = -MATE, second = -MATE;
-  for (int i = 0; i < rootMoveCount; ++i) {
+  for (int i = 0; i < t.rootMoveCount; ++i) {
     const int s = root.moves[i].score;
     if (s > first) {
       second = first;
@@ -113,28 +134,28 @@ void noteIterationDone(const MovePicker& root, int depth, int v) {
       second = s;
     }
   }
-  timeManager.iterationDone(depth, v, rootMoveCount, first, second);
+  timeManager.iterationDone(depth, v, t.rootMoveCount, first, second);
 }
 
-void reportIteration(Board& board, int depth, int v) {
+void reportIteration(const SearchThread& t, int depth, int v) {
   if (!searchOptions.printNewBest) return;
   if (depth <= searchOptions.printMinDepth && std::abs(v) < MATE_BOUND) return;
   if (depth <= searchOptions.printMinDepth && v <= -MATE_BOUND)
-    searchReporter->bestLine(board.pvLines[0], depth, rootScore);
-  searchReporter->iterationDone(rootPv, depth, v, elapsedMs(), totalNodes());
+    searchReporter->bestLine(t.pvLines[0], depth, rootScore);
+  searchReporter->iterationDone(rootPv, depth, v, elapsedMs(), searchedNodes());
 }
 
 // The root search of one iteration. With aspiration on, a window around
 // the last iteration's score first, widened on the side that failed until
 // the score lands inside it.
-int aspirate(Board& board, int depth, int lastScore) {
+int aspirate(SearchThread& t, int depth, int lastScore) {
   const int width = searchOptions.aspirationWindow;
   if (width <= 0 || depth < ASPIRATION_MIN_DEPTH || std::abs(lastScore) >= MATE_BOUND)
-    return searchRoot(board, depth, -MATE, MATE);
+    return searchRoot(t, depth, -MATE, MATE);
   int delta = width;
   int alpha = std::max(lastScore - delta, -MATE), beta = std::min(lastScore + delta, MATE);
   for (;;) {
-    const int v = searchRoot(board, depth, alpha, beta);
+    const int v = searchRoot(t, depth, alpha, beta);
     if (stopRequested) return v;
     if (v <= alpha && alpha > -MATE) {
       beta = (alpha + beta) / 2;
@@ -149,27 +170,59 @@ int aspirate(Board& board, int depth, int lastScore) {
   }
 }
 
-void deepen(Board& board, int maxDepth) {
-  MovePicker& root = *pickerAt(0);
+// A completed iteration, kept for the choice of the answer.
+void keepIteration(SearchThread& t, int depth, int v) {
+  copyPv(&t.bestLine, t.pvLines[0]);
+  t.bestScore = v;
+  t.completedDepth = depth;
+}
+
+// The main thread's iterations: the clock, the reports and the result.
+void deepen(SearchThread& t, int maxDepth) {
   for (int depth = 1; depth <= maxDepth; ++depth) {
-    iterationDepth = depth;
+    t.iterationDepth = depth;
     timeManager.startIteration();
-    const int v = aspirate(board, depth, rootScore);
+    const int v = aspirate(t, depth, rootScore);
     const bool stopped = stopRequested != 0;
-    if (!stopped || board.pvLines[0].count > 0) copyPv(&rootPv, board.pvLines[0]);
+    if (!stopped || t.pvLines[0].count > 0) copyPv(&rootPv, t.pvLines[0]);
     if (stopped) return;
     rootScore = v;
-    noteIterationDone(root, depth, v);
+    keepIteration(t, depth, v);
+    noteIterationDone(t, depth, v);
     if (timeIsUp(depth)) return;
-    checkAndStorePv(board, 0);
-    reportIteration(board, depth, v);
+    checkAndStorePv(t, 0);
+    reportIteration(t, depth, v);
     if (stopHeard) return;  // a stop that came during the first iteration
     // A mate either way: deeper iterations cannot change the move (with
     // "go mate N", a win goes on until it is that near).
     if (v <= -MATE_BOUND) return;
     if (v >= MATE_BOUND && (goLimits.mate == 0 || MATE - v <= 2 * goLimits.mate - 1)) return;
-    if (searchOptions.debugConsole) searchReporter->debugLine(board.pvLines[0], depth, rootScore);
+    if (searchOptions.debugConsole) searchReporter->debugLine(t.pvLines[0], depth, rootScore);
   }
+}
+
+// Helpers search the depths of their own schedule: helper i skips the
+// depths where ((depth + phase) / size) is odd, so that the threads spread
+// over neighbouring depths instead of all searching the same one.
+bool helperSkipsDepth(int index, int depth) {
+  const int i = (index - 1) % HELPER_SCHEDULES;
+  return ((depth + HELPER_SKIP_PHASE[i]) / HELPER_SKIP_SIZE[i]) % 2 != 0;
+}
+
+// The finished result of a helper replaces the main thread's when it went
+// deeper with a better score.
+void takeBestResult(const SearchThread& main) {
+  const SearchThread* best = &main;
+  for (int i = 1; i < searchThreadCount(); ++i) {
+    const SearchThread& h = searchThread(i);
+    if (h.bestLine.count > 0 && h.completedDepth > best->completedDepth &&
+        h.bestScore > best->bestScore)
+      best = &h;
+  }
+  if (best == &main) return;
+  copyPv(&rootPv, best->bestLine);
+  rootScore = best->bestScore;
+  searchReporter->bestLine(rootPv, best->completedDepth, rootScore);
 }
 
 }  // namespace
@@ -192,15 +245,32 @@ void computeGamePhase(const Board& board) {
   gamePhase = sum > evalScript.triple9[0] ? 0 : sum > evalScript.triple9[1] ? 1 : 2;
 }
 
+void helperSearch(SearchThread& t) {
+  if (prepareThread(t) <= 1) return;
+  const int maxDepth = std::min(goLimits.depth, MAX_ITERATION_DEPTH);
+  int lastScore = 0;
+  for (int depth = 1; depth <= maxDepth; ++depth) {
+    if (helperSkipsDepth(t.index, depth)) continue;
+    t.iterationDepth = depth;
+    const int v = aspirate(t, depth, lastScore);
+    if (stopRequested) return;
+    keepIteration(t, depth, v);
+    lastScore = v;
+    if (std::abs(v) >= MATE_BOUND) return;
+  }
+}
+
 namespace {
 
 // The search of a go, its result in rootPv and rootScore.
-void think(Board& board, int maxDepth) {
+void think(SearchThread& t, int maxDepth) {
+  Board& board = t.board;
   allowPvReport();
   rootPv.count = 0;
   rootPv.rootIndex = 0;
   rootScore = 0;
-  nodeCount = quiesceNodeCount = 0;
+  t.nodes.store(0, std::memory_order_relaxed);
+  t.quiesceNodes.store(0, std::memory_order_relaxed);
   limitRepetitionWindow(board);
   if (hasNoLegalMove(board, board.sideToMove)) {
     // Nothing to play: rootPv stays empty and the answer is "nobestmove".
@@ -209,49 +279,48 @@ void think(Board& board, int maxDepth) {
   }
   // "go depth 0": no move is chosen and the answer is "nobestmove".
   if (maxDepth < 1) return;
-  historyClear();
-  for (int ply = 0; ply < MAX_PLY; ++ply) pickerAt(ply)->clearKillers();
   if (searchOptions.lmrTable)
     buildReductionTable(searchOptions.lmrTableBase, searchOptions.lmrTableDivisor);
   computeGamePhase(board);
   resetTimeManager();
   setDeadlines(searchStartMs);
-  board.pvLines[0].count = 0;
   // Analysis wants a search, never a book move.
-  if (goLimits.useBook && !goLimits.infinite && playFromBook(board)) return;
+  t.pvLines[0].count = 0;
+  if (goLimits.useBook && !goLimits.infinite && playFromBook(t)) return;
 
-  MovePicker& root = *pickerAt(0);
-  rootMoveCount = root.generateRootMoves();
-  if (bannedMoveCount > 0) rootMoveCount = leaveOutBannedMoves(root, rootMoveCount);
   // Every legal move is banned: "nobestmove".
-  if (rootMoveCount == 0) return;
-  orderRootMoves(root, rootMoveCount, NULL_MOVE);
+  if (prepareThread(t) == 0) return;
+  MovePicker& root = t.picker(0);
   // Whatever stops the search, there is a legal move to play.
   singleMoveLine(&rootPv, root.moves[0]);
-  iterationDepth = 1;
-  if (rootMoveCount <= 1) {
-    singleMoveLine(&board.pvLines[0], root.moves[0]);
+  if (t.rootMoveCount <= 1) {
+    singleMoveLine(&t.pvLines[0], root.moves[0]);
     int threats = 0;
-    rootScore = evaluate(board, 0, -MATE, MATE, &threats);
-    searchReporter->bestLine(board.pvLines[0], 1, rootScore);
+    rootScore = evaluate(board, -t.iterationDepth, -MATE, MATE, &threats);
+    searchReporter->bestLine(t.pvLines[0], 1, rootScore);
   } else {
-    board.currentPly->captureExtensionBudget = 0;
-    deepen(board, std::min(maxDepth, MAX_ITERATION_DEPTH));
+    startHelpers();
+    deepen(t, std::min(maxDepth, MAX_ITERATION_DEPTH));
+    stopRequested = 1;
+    waitForHelpers();
+    takeBestResult(t);
   }
 
-  searchReporter->searchDone(elapsedMs(), totalNodes());
+  searchReporter->searchDone(elapsedMs(), searchedNodes());
   nextGeneration();
 }
 
 }  // namespace
 
-int searchGo(Board& board, const SearchLimits& limits) {
+int searchGo(const Board& board, const SearchLimits& limits) {
   stopRequested = 0;
   goLimits = limits;
   goMode = limits.ponder ? GoMode::Ponder : limits.infinite ? GoMode::Infinite : GoMode::Normal;
   searchStartMs = engineClockMs();
   resetPolling();
-  think(board, limits.depth);
+  SearchThread& main = searchThread(0);
+  main.board.copyFrom(board);
+  think(main, limits.depth);
   // Analysis and pondering answer only when the front end asks: "stop",
   // or "ponderhit" once the search is over.
   while (goMode != GoMode::Normal && !stopHeard) {

@@ -23,7 +23,8 @@ SearchReporter* searchReporter = &silentReporter;
 
 // Only a normal go with a clock, past the iterations that always complete.
 bool clockWatched() {
-  return goMode == GoMode::Normal && goLimits.timed() && iterationDepth > CLOCK_FREE_ITERATIONS;
+  return goMode == GoMode::Normal && goLimits.timed() &&
+         searchThread(0).iterationDepth > CLOCK_FREE_ITERATIONS;
 }
 
 void resetPolling() {
@@ -36,14 +37,15 @@ void hear(PollAnswer answer) {
   if (answer == PollAnswer::PonderHit && goMode == GoMode::Ponder) ponderHit();
   if (answer == PollAnswer::Stop) stopHeard = true;
   // Iteration 1 always completes; the driver stops after it.
-  if (stopHeard && iterationDepth > 1) stopRequested = 1;
+  if (stopHeard && searchThread(0).iterationDepth > 1) stopRequested = 1;
 }
 
-void pollNow() {
-  if (nodeCount == lastPollCount) return;
-  lastPollCount = nodeCount;
+void pollNow(const SearchThread& t) {
+  const uint64_t count = t.nodeCount();
+  if (count == lastPollCount) return;
+  lastPollCount = count;
   if (stopRequested) return;
-  if (goLimits.nodes > 0 && nodeCount + quiesceNodeCount >= goLimits.nodes) {
+  if (goLimits.nodes > 0 && searchedNodes() >= goLimits.nodes) {
     hear(PollAnswer::Stop);
     return;
   }

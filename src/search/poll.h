@@ -5,6 +5,7 @@
 
 #include "search/report.h"
 #include "search/searchstate.h"
+#include "search/thread.h"
 #include "search/tuning.h"
 
 // "stop" heard: the search ends as soon as it may, once its first iteration
@@ -16,15 +17,16 @@ extern uint64_t pollMask;
 
 // Forget earlier polls; the driver calls it when a search starts.
 void resetPolling();
-void pollNow();
+// The main thread's look at the clock, the node limit and the input.
+void pollNow(const SearchThread& t);
 // Acts on what the input asked for (the polls and the driver's wait).
 void hear(PollAnswer answer);
 // The time manager may end the search: a timed go, past its depth limit.
 bool clockWatched();
 
-// The poll and stop test at the head of every interior node: true when the
-// node must unwind at once.
-inline bool searchMustStop() {
-  if ((nodeCount & pollMask) == 0) pollNow();
-  return stopRequested != 0;
+// The poll (by the main thread) and the stop test at the head of every
+// interior node: true when the node must unwind at once.
+inline bool searchMustStop(const SearchThread& t) {
+  if ((t.nodeCount() & pollMask) == 0 && t.isMain()) pollNow(t);
+  return stopRequested.load(std::memory_order_relaxed) != 0;
 }

@@ -10,13 +10,11 @@
 #include "eval/evaluate.h"
 #include "movegen/movegen.h"
 #include "search/hash/tt.h"
+#include "search/search.h"
+#include "search/thread.h"
 #include "search/tuning.h"
 
 namespace {
-
-// Static scores of the nodes on the current line, for the pruning below and
-// to tell whether the side to move's position is improving.
-int staticScores[MAX_PLY + 2];
 
 bool pruningSwitchedOn() {
   return searchOptions.useReverseFutility || searchOptions.useFutility ||
@@ -25,36 +23,39 @@ bool pruningSwitchedOn() {
 
 }  // namespace
 
-bool isImproving(int ply) {
-  return ply < 2 || staticScores[ply - 2] == -MATE || staticScores[ply] > staticScores[ply - 2];
+bool isImproving(const SearchThread& t, int ply) {
+  const int* s = t.staticScores;
+  return ply < 2 || s[ply - 2] == -MATE || s[ply] > s[ply - 2];
 }
 
-int nodeStaticScore(const Board& board, int ply, bool inCheck) {
+int nodeStaticScore(SearchThread& t, int ply, bool inCheck) {
   int s = 0;
   if (inCheck) {
     s = -MATE;
   } else if (pruningSwitchedOn()) {
     int threats = 0;
-    s = evaluate(board, ply, -MATE, MATE, &threats);
+    s = evaluate(t.board, ply - t.iterationDepth, -MATE, MATE, &threats);
   }
-  staticScores[ply] = s;
+  t.staticScores[ply] = s;
   return s;
 }
 
-bool reverseFutilityCut(int ply, int depth, int beta, int nodeType, bool inCheck) {
-  if (!searchOptions.useReverseFutility || nodeType == 0 || inCheck) return false;
+bool reverseFutilityCut(const SearchThread& t, int ply, int depth, int beta, int nodeType,
+                        bool inCheck) {
+  if (!searchOptions.useReverseFutility || nodeType == PV_NODE || inCheck) return false;
   if (depth > searchOptions.reverseFutilityDepth || std::abs(beta) >= MATE_BOUND) return false;
-  return staticScores[ply] - searchOptions.reverseFutilityMargin * depth >= beta;
+  return t.staticScores[ply] - searchOptions.reverseFutilityMargin * depth >= beta;
 }
 
-Pruning pruningAt(int ply, int depth, int alpha, int nodeType, bool inCheck) {
+Pruning pruningAt(const SearchThread& t, int ply, int depth, int alpha, int nodeType,
+                  bool inCheck) {
   Pruning p{false, false, MAX_MOVES + 1, NO_EXCHANGE_FLOOR};
-  if (nodeType == 0 || inCheck || std::abs(alpha) >= MATE_BOUND) return p;
+  if (nodeType == PV_NODE || inCheck || std::abs(alpha) >= MATE_BOUND) return p;
   if (searchOptions.useFutility && depth <= searchOptions.futilityDepth)
-    p.futile = staticScores[ply] + searchOptions.futilityMargin * depth <= alpha;
+    p.futile = t.staticScores[ply] + searchOptions.futilityMargin * depth <= alpha;
   if (searchOptions.useLateMovePruning && depth <= searchOptions.lateMovePruningDepth) {
     const int limit = searchOptions.lateMovePruningBase + depth * depth;
-    p.quietLimit = isImproving(ply) ? limit : limit / 2;
+    p.quietLimit = isImproving(t, ply) ? limit : limit / 2;
   }
   if (searchOptions.useSee && depth <= searchOptions.seePruningDepth)
     p.exchangeFloor = -searchOptions.seePruningMargin * depth;

@@ -4,19 +4,20 @@
 
 #include "types.h"
 
-struct Board;
+struct SearchThread;
 
 // The node's static score, kept for the pruning below (-MATE in check, 0
 // when no technique needs it).
-int nodeStaticScore(const Board& board, int ply, bool inCheck);
+int nodeStaticScore(SearchThread& t, int ply, bool inCheck);
 
 // Whether the side to move's static score rose since its last move (or
 // cannot be compared: near the root, or in check then).
-bool isImproving(int ply);
+bool isImproving(const SearchThread& t, int ply);
 
 // Reverse futility: a shallow node whose static score beats beta by a
 // margin for every ply left is taken to fail high.
-bool reverseFutilityCut(int ply, int depth, int beta, int nodeType, bool inCheck);
+bool reverseFutilityCut(const SearchThread& t, int ply, int depth, int beta, int nodeType,
+                        bool inCheck);
 
 // What the move loop of a node may skip once it has a real best score.
 struct Pruning {
@@ -29,4 +30,5 @@ constexpr int NO_EXCHANGE_FLOOR = -MATE;
 
 // Futility from the static score, late-move pruning (a half limit when the
 // static score fell since the side's last move), the exchange floor.
-Pruning pruningAt(int ply, int depth, int alpha, int nodeType, bool inCheck);
+Pruning pruningAt(const SearchThread& t, int ply, int depth, int alpha, int nodeType,
+                  bool inCheck);

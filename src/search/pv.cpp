@@ -2,15 +2,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include "board/board.h"
 #include "search/search.h"
+#include "search/thread.h"
 
-void updatePv(Board& board, int ply, Move m, int value) {
-  PvRecord& line = board.pvLines[ply];
+void updatePv(SearchThread& t, int ply, Move m, int value) {
+  PvRecord& line = t.pvLines[ply];
   line.moves[0] = m;
   int tail = 0;
   if (ply + 1 < MAX_PLY) {
-    const PvRecord& child = board.pvLines[ply + 1];
+    const PvRecord& child = t.pvLines[ply + 1];
     tail = std::clamp(child.count, 0, MAX_PLY - ply - 1);
     std::memcpy(line.moves + 1, child.moves, sizeof(Move) * tail);
   }

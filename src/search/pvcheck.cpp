@@ -8,14 +8,15 @@
 #include "movegen/movegen.h"
 #include "search/hash/tt.h"
 #include "search/report.h"
+#include "search/thread.h"
 
 namespace {
 
 bool reportArmed = true;
 
-int staticScore(const Board& board, int ply) {
+int staticScore(const SearchThread& t, int ply) {
   int threats = 0;
-  return evaluate(board, ply, -MATE, MATE, &threats);
+  return evaluate(t.board, ply - t.iterationDepth, -MATE, MATE, &threats);
 }
 
 bool playable(const Board& board, Move m) {
@@ -35,18 +36,19 @@ void reportBrokenLine(const PvRecord& line, int broken) {
 
 void allowPvReport() { reportArmed = true; }
 
-int checkAndStorePv(Board& board, int ply) {
-  const PvRecord& line = board.pvLines[0];
-  if (ply >= std::min(line.count, MAX_PLY)) return staticScore(board, ply);
+int checkAndStorePv(SearchThread& t, int ply) {
+  Board& board = t.board;
+  const PvRecord& line = t.pvLines[0];
+  if (ply >= std::min(line.count, MAX_PLY)) return staticScore(t, ply);
   const Move m = line.moves[ply];
   // A move the board refuses (it would leave the mover's king attacked) is
   // as unplayable as one that breaks the piece's rules; nothing to take back.
   if (!playable(board, m) || board.makeMove(m)) {
     reportBrokenLine(line, ply);
-    return staticScore(board, ply);
+    return staticScore(t, ply);
   }
-  const int v = -checkAndStorePv(board, ply + 1);
+  const int v = -checkAndStorePv(t, ply + 1);
   board.unmakeMove();
-  storeHash(board, ply, std::max(0, iterationDepth - ply - 1), v, BOUND_EXACT, m);
+  storeHash(board, ply, std::max(0, t.iterationDepth - ply - 1), v, BOUND_EXACT, m);
   return v;
 }

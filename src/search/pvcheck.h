@@ -5,11 +5,12 @@
 // search, to the search's reporter.
 #pragma once
 
-struct Board;
+struct SearchThread;
 
-// Walks the ply-0 line of the board from move `ply` on; returns the score of
-// the line's end for the side to move at `ply`. The board is left as it was.
-int checkAndStorePv(Board& board, int ply);
+// Walks the thread's ply-0 line on its board from move `ply` on; returns the
+// score of the line's end for the side to move at `ply`. The board is left
+// as it was.
+int checkAndStorePv(SearchThread& t, int ply);
 
 // A broken line is reported once per search; the driver re-arms the report.
 void allowPvReport();

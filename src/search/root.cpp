@@ -18,8 +18,7 @@
 #include "search/report.h"
 #include "search/search.h"
 #include "search/searchstate.h"
-
-int rootMoveCount = 0;
+#include "search/thread.h"
 
 void orderRootMoves(MovePicker& root, int count, Move hashMove) {
   const int bonus = static_cast<int>(ROOT_HASH_MOVE_BONUS * pieceValue[ROOK]);
@@ -48,42 +47,44 @@ int rootNewDepth(Board& board, const MovePicker& root, Move m, int depth, int al
   return depth - 1;
 }
 
-void creditRootMove(Board& board, MovePicker& root, Move best, int bound, int depth,
+void creditRootMove(SearchThread& t, MovePicker& root, Move best, int bound, int depth,
                     int lastGain) {
+  const Board& board = t.board;
   if (bound == BOUND_UPPER) return;
   if (!isQuiet(board, best)) {
     Move scored = best;
     if (scoreCapture(board, &scored) >= goodCaptureThreshold) return;
   }
   if (bound == BOUND_LOWER)
-    markTriedMoves(root);
+    markTriedMoves(t.history, root);
   else if (lastGain > evalScript.rookMarginSmall)
     root.searchMove = best;
-  historyGood(board, best);
-  historyAdd(board, depth, best);
+  historyGood(t.history, board, best);
+  historyAdd(t.history, board, depth, best);
 }
 
 }  // namespace
 
-int searchRoot(Board& board, int depth, int alpha, int beta) {
-  if (searchMustStop()) return -MATE;
+int searchRoot(SearchThread& t, int depth, int alpha, int beta) {
+  Board& board = t.board;
+  if (searchMustStop(t)) return -MATE;
   const int side = board.sideToMove;
   if (board.attacksKing(side)) {
     Move capture = NULL_MOVE;
     if (alpha < MATE && MATE < beta && board.findKingCapture(side, &capture)) {
-      board.pvLines[0].count = 1;
-      board.pvLines[0].moves[0] = capture;
+      t.pvLines[0].count = 1;
+      t.pvLines[0].moves[0] = capture;
     }
     return MATE;
   }
   if (depth <= 0 && !board.inCheck()) {
-    checkPlyLimit = 0;
-    const int s = quiesce(board, 0, alpha, beta);
-    if (alpha < s && s < beta) board.pvLines[0].count = 0;
+    t.checkPlyLimit = 0;
+    const int s = quiesce(t, 0, alpha, beta);
+    if (alpha < s && s < beta) t.pvLines[0].count = 0;
     return s;
   }
 
-  ++nodeCount;
+  t.countNode();
   int best = -MATE;
   if (beta <= -MATE) return best;
   // No repetition test here: the position on the board has to be answered
@@ -91,18 +92,20 @@ int searchRoot(Board& board, int depth, int alpha, int beta) {
   const int entryAlpha = alpha;
   if (alpha < -MATE) alpha = -MATE;
   Move hashMove = NULL_MOVE;
-  int code = 0;
+  HashProbe code = HASH_MISS;
   probeHash(board, 0, depth, alpha, beta, &hashMove, &code, false);
   const bool inCheck = board.inCheck();
-  board.pvLines[1].count = 0;
+  t.pvLines[1].count = 0;
 
-  MovePicker& root = *pickerAt(0);
-  orderRootMoves(root, rootMoveCount, hashMove);
+  MovePicker& root = t.picker(0);
+  orderRootMoves(root, t.rootMoveCount, hashMove);
   Move bestMove = NULL_MOVE;
   int lastGain = 0;
-  for (int i = 0; i < rootMoveCount; ++i) {
+  // Only the main thread keeps the clock and reports.
+  const bool main = t.isMain();
+  for (int i = 0; i < t.rootMoveCount; ++i) {
     Move& m = root.moves[i];
-    timeManager.rootMoveIndex = i;
+    if (main) timeManager.rootMoveIndex = i;
     if (board.makeMove(m)) {
       m.score = -MATE;
       continue;
@@ -110,21 +113,23 @@ int searchRoot(Board& board, int depth, int alpha, int beta) {
     const int newDepth = rootNewDepth(board, root, m, depth, alpha, beta, inCheck);
     int v;
     if (searchOptions.usePvs && best > -MATE_BOUND) {
-      v = -alphaBeta(board, 1, newDepth, -alpha - 1, -alpha, 1);
+      v = -alphaBeta(t, 1, newDepth, -alpha - 1, -alpha, CUT_NODE);
       if (alpha < v && v < beta) {
-        timeManager.failHighSeen = 1;
-        timeManager.easyMove = 0;
-        timeManager.stopNow = 0;
-        v = -alphaBeta(board, 1, newDepth, -beta, -alpha, 0);
+        if (main) {
+          timeManager.failHighSeen = 1;
+          timeManager.easyMove = 0;
+          timeManager.stopNow = 0;
+        }
+        v = -alphaBeta(t, 1, newDepth, -beta, -alpha, PV_NODE);
       }
     } else {
-      v = -alphaBeta(board, 1, newDepth, -beta, -alpha, 0);
+      v = -alphaBeta(t, 1, newDepth, -beta, -alpha, PV_NODE);
     }
     board.unmakeMove();
     if (stopRequested) return -MATE;
     m.score = static_cast<int16_t>(v > alpha ? std::min(v, beta) : entryAlpha);
     if (v <= best) continue;
-    if (best == -MATE || v > alpha) timeManager.rootMoveScored(iterationDepth, v);
+    if (main && (best == -MATE || v > alpha)) timeManager.rootMoveScored(t.iterationDepth, v);
     lastGain = v - best;
     best = v;
     bestMove = m;
@@ -132,29 +137,29 @@ int searchRoot(Board& board, int depth, int alpha, int beta) {
       // A narrowed window failed high: this move is the one to play should
       // the search stop before the wider window has confirmed it.
       if (beta < MATE) {
-        board.pvLines[1].count = 0;
-        updatePv(board, 0, m, i);
+        t.pvLines[1].count = 0;
+        updatePv(t, 0, m, i);
       }
       break;
     }
     if (v > alpha) {
       alpha = v;
-      updatePv(board, 0, m, i);
-      if (searchOptions.printNewBest &&
-          (iterationDepth > searchOptions.printMinDepth || v >= MATE_BOUND)) {
-        copyPv(&rootPv, board.pvLines[0]);
+      updatePv(t, 0, m, i);
+      if (main && searchOptions.printNewBest &&
+          (t.iterationDepth > searchOptions.printMinDepth || v >= MATE_BOUND)) {
+        copyPv(&rootPv, t.pvLines[0]);
         rootScore = best;
-        searchReporter->bestLine(board.pvLines[0], iterationDepth, v);
+        searchReporter->bestLine(t.pvLines[0], t.iterationDepth, v);
       }
     }
   }
 
   if (best <= -MATE) {
-    if (best > entryAlpha) board.pvLines[0].count = 0;
+    if (best > entryAlpha) t.pvLines[0].count = 0;
     return best;
   }
   const int bound = best <= entryAlpha ? BOUND_UPPER : best >= beta ? BOUND_LOWER : BOUND_EXACT;
-  creditRootMove(board, root, bestMove, bound, depth, lastGain);
+  creditRootMove(t, root, bestMove, bound, depth, lastGain);
   if (depth >= 1 && (std::abs(best) < MATE_BOUND || std::abs(best) > PERPETUAL))
     storeHash(board, 0, depth, best, bound, bestMove);
   return best;

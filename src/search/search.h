@@ -10,24 +10,36 @@
 #include "types.h"
 
 struct Board;
+struct HistoryTables;
 struct MovePicker;
+struct SearchThread;
+
+// What a node expects: on the principal variation, a cut-off, or none.
+// A child is searched with the negated type.
+enum NodeType : int { PV_NODE = 0, CUT_NODE = 1, ALL_NODE = -1 };
 
 // Runs a whole "go" under its limits: iterative deepening up to the depth
 // limit, no search past the clock when one is given. Infinite and Ponder
 // searches return only once the reporter's input says so (see GoMode).
 // Leaves the result in rootPv and rootScore; rootPv is empty only when
 // there is no legal move.
-int searchGo(Board& board, const SearchLimits& limits);
+int searchGo(const Board& board, const SearchLimits& limits);
+// What a helper thread runs for a go: the same root on its copy of the
+// board, at depths of its own, until the search stops.
+void helperSearch(SearchThread& t);
 // "ponderhit": the search goes on as a normal one, its budget counted from
 // now, and ends at once when the pondering already took that long.
 void ponderHit();
 
-int searchRoot(Board& board, int depth, int alpha, int beta);
-int alphaBeta(Board& board, int ply, int depth, int alpha, int beta, int nodeType);
+int searchRoot(SearchThread& t, int depth, int alpha, int beta);
+int alphaBeta(SearchThread& t, int ply, int depth, int alpha, int beta, int nodeType);
 // The best of the node's moves (the one in *move first), `excluded` left out.
-int searchForMove(Board& board, int ply, int depth, int alpha, int beta, Move* move,
+int searchForMove(SearchThread& t, int ply, int depth, int alpha, int beta, Move* move,
                   int nodeType, Move excluded = NULL_MOVE);
-int quiesce(Board& board, int ply, int alpha, int beta);
+int quiesce(SearchThread& t, int ply, int alpha, int beta);
+// After a cut-off: the moves the picker offered before the cut-off move
+// count as tried (the table move, and the quiet moves but the killers).
+void markTriedMoves(HistoryTables& h, const MovePicker& picker);
 void computeGamePhase(const Board& board);
 // The legal root moves stand in the ply-0 frame's moves[0, count).
 void orderRootMoves(MovePicker& root, int count, Move hashMove);
@@ -38,13 +50,11 @@ extern int16_t nullMoveMaterial[65536];
 // Plies of late-move reduction by depth and move number (the log table).
 extern int8_t lmrReductionTable[LMR_TABLE_SIZE][LMR_TABLE_SIZE];
 void buildReductionTable(int basePercent, int divisorPercent);
-// Number of legal root moves of the running search (set by searchGo).
-extern int rootMoveCount;
 
-// ---- principal variations (board.pvLines)
+// ---- principal variations (a thread's pvLines)
 // The line of ply p is m followed by the line of ply p + 1, never longer
 // than MAX_PLY - p moves; at ply 0 value is kept as the root index.
-void updatePv(Board& board, int ply, Move m, int value);
+void updatePv(SearchThread& t, int ply, Move m, int value);
 void copyPv(PvRecord* destination, const PvRecord& source);
 
 // ---- repetition

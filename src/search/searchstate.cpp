@@ -1,12 +1,10 @@
 #include "search/searchstate.h"
 
-uint8_t stopRequested = 0;
+std::atomic<uint8_t> stopRequested{0};
 int rootSide = RED;
 PvRecord rootPv = {};
 int rootScore = 0;
 int gamePhase = 0;
-uint64_t nodeCount = 0;
-uint64_t quiesceNodeCount = 0;
 int64_t softDeadlineMs = 0;
 int64_t hardDeadlineMs = 0;
 GoMode goMode = GoMode::Normal;

@@ -2,16 +2,18 @@
 // protocol front end.
 #pragma once
 
+#include <atomic>
+
 #include "search/limits.h"
 #include "types.h"
 
-extern uint8_t stopRequested;  // a running search must unwind
+// A running search must unwind: set by the main thread (or the front end),
+// read by every search thread.
+extern std::atomic<uint8_t> stopRequested;
 extern int rootSide;           // side to move of the last set-up position
 extern PvRecord rootPv;        // best line of the last search
 extern int rootScore;
 extern int gamePhase;          // 0 opening, 1 middle game, 2 endgame, 3 a king missing
-extern uint64_t nodeCount;     // interior nodes of the current search
-extern uint64_t quiesceNodeCount;
 extern int64_t softDeadlineMs; // engine clock
 extern int64_t hardDeadlineMs;
 

@@ -83,6 +83,14 @@ constexpr int ASPIRATION_FULL_WIDTH = 1000;
 // The hash move's root ordering bonus, as a multiple of the rook value.
 constexpr double ROOT_HASH_MOVE_BONUS = 1.33;
 
+// ---- threads: the depth schedules of the helpers, by helper number
+// modulo HELPER_SCHEDULES (see helperSkipsDepth).
+constexpr int HELPER_SCHEDULES = 20;
+constexpr int HELPER_SKIP_SIZE[HELPER_SCHEDULES] = {1, 1, 2, 2, 2, 2, 3, 3, 3, 3,
+                                                    3, 3, 4, 4, 4, 4, 4, 4, 4, 4};
+constexpr int HELPER_SKIP_PHASE[HELPER_SCHEDULES] = {0, 1, 0, 1, 2, 3, 0, 1, 2, 3,
+                                                     4, 5, 0, 1, 2, 3, 4, 5, 6, 7};
+
 // ---- time: the clock of a go line arrives in whole seconds and the reply
 // must travel back; a search keeps this much of the clock untouched.
 constexpr int64_t CLOCK_SAFETY_MIN_MS = 50;

@@ -132,13 +132,14 @@ struct BookProbe : testing::Test {
     const ZobristKey key = b.currentPly->zobrist;
     ASSERT_TRUE(loadBytes(dir, bookBytes({record(keyHigh(key), keyLow(key), moves)})));
   }
-  std::string probe(Board& b, int ply = 0) {  // "" for a miss
+  std::string probe(Board& b) {  // "" for a miss
     BookRecord out;
     bool found = false;
-    const Move m = probeBook(b, ply, &out, &found);
+    PvRecord line{};
+    const Move m = probeBook(b, &line, &out, &found);
     EXPECT_EQ(found, !isNullMove(m));
     if (!found) return "";
-    EXPECT_TRUE(b.pvLines[ply].count == 1 && sameMove(b.pvLines[ply].moves[0], m));
+    EXPECT_TRUE(line.count == 1 && sameMove(line.moves[0], m));
     return kit::moveText(m);
   }
   kit::TempDir dir;
@@ -167,7 +168,7 @@ TEST_F(BookProbe, OnlyLegalMovesAreDrawnAndEachEvenly) {
   bookFor(*b, {"g4e6", "e1a1"});
   EXPECT_EQ(probe(*b), "");
   bookFor(*b, {"g4i6", "e1e2"});
-  for (int i = 0; i < 20; ++i) EXPECT_EQ(probe(*b, 3), "e1e2");
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(probe(*b), "e1e2");
 
   // The key is the current position's, history and all.
   b = kit::boardFromFen(START_FEN);

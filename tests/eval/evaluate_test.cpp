@@ -13,11 +13,9 @@ struct EvaluateTest : ::testing::Test {
   void SetUp() override {
     kit::useShippedScript();
     searchOptions.knowledgeLevel = 2;  // every term
-    iterationDepth = 0;
   }
-  void TearDown() override { searchOptions = saved, iterationDepth = depth; }
+  void TearDown() override { searchOptions = saved; }
   const SearchOptions saved = searchOptions;
-  const int depth = iterationDepth;
 
   static const std::vector<std::string>& positions() {
     static std::vector<std::string> fens;

@@ -4,6 +4,7 @@
 
 #include "common/engine.h"
 #include "movegen/captureorder.h"
+#include "movegen/history.h"
 #include "movegen/picker.h"
 
 namespace {
@@ -43,9 +44,13 @@ std::set<int> keys(const std::vector<Move>& moves) {
 TEST(Picker, EveryMoveOnceHashMoveFirstFalseStoredMovesDropped) {
   std::mt19937 rng(2024);
   int checks = 0, hashFirst = 0;
+  static MovePicker frames[PICKER_FRAMES];
+  static HistoryTables history;
+  historyClear(history, true);
+  const auto pickerAt = [](int ply) { return &frames[PICKER_SENTINEL_FRAMES + ply]; };
   kit::randomGames(100, 90, 99, [&](Board& b) {
     if (HasFatalFailure()) return;
-    if (pickerAt(0)->board != &b) initPickers(&b);
+    if (pickerAt(0)->board != &b) initPickers(frames, &b, &history);
     const std::string fen = kit::toFen(b);
     const int side = b.sideToMove;
     Move all[MAX_MOVES];
@@ -55,7 +60,7 @@ TEST(Picker, EveryMoveOnceHashMoveFirstFalseStoredMovesDropped) {
       p.clearKillers();
       for (Move* stored : {&p.killer1(), &p.killer2(), &p.captureKillers[0], &p.captureKillers[1]}) *stored = randomStored(b, rng);
       p.threatCount = int(rng() % 4);
-      checkPlyLimit = p.ply - int(rng() % 2);
+      p.quietCheckNode = rng() % 2 != 0;
       const Move hash = randomStored(b, rng);
       p.reset(checkedTableMove(b, hash));
       const std::vector<Move> seq = drain(p, quiescence);
@@ -73,7 +78,7 @@ TEST(Picker, EveryMoveOnceHashMoveFirstFalseStoredMovesDropped) {
       } else if (!quiescence) {
         ASSERT_EQ(got, keys(generated)) << fen;
       } else {
-        const bool quietsAllowed = p.ply <= checkPlyLimit && p.threatCount >= QUIET_CHECK_MIN_THREATS;
+        const bool quietsAllowed = p.quietCheckNode && p.threatCount >= QUIET_CHECK_MIN_THREATS;
         for (Move m : generated) {
           const bool worthIt = !isQuiet(b, m) && scoreCapture(b, &m) >= minCaptureScore;
           ASSERT_TRUE(!worthIt || got.count(m.from * 256 + m.to)) << fen << " " << kit::moveText(m);

@@ -25,6 +25,7 @@
 #include "search/report.h"
 #include "search/search.h"
 #include "search/searchstate.h"
+#include "search/thread.h"
 #include "search/tuning.h"
 
 namespace {
@@ -38,7 +39,7 @@ class Search : public ::testing::Test {
     ASSERT_TRUE(loadSearchOptions(&searchOptions, TOLVANE_BUILD_DIR "/HowToThink.opt"));
     timeManager.setDefaults();
     board = kit::newBoard().release();
-    initPickers(board);
+    setSearchThreads(1);
   }
   static void TearDownTestSuite() { freeHash(), delete board; }
   void SetUp() override {  // searches called directly run with the clock out of the way
@@ -46,7 +47,13 @@ class Search : public ::testing::Test {
     stopRequested = 0;
     softDeadlineMs = hardDeadlineMs = INT64_MAX;
   }
-  void setUp(const std::string& fen) { ASSERT_TRUE(setUpPosition(*board, fen.c_str())) << fen; }
+  // The position on the test's board and on the main search thread's (for
+  // the searches called directly).
+  void setUp(const std::string& fen) {
+    ASSERT_TRUE(setUpPosition(*board, fen.c_str())) << fen;
+    searchThread(0).board.copyFrom(*board);
+  }
+  static SearchThread& thread() { return searchThread(0); }
   // What a search shows: depth and score of every best line.
   struct Shown : SearchReporter {
     std::vector<std::pair<int, int>> lines;
@@ -70,7 +77,8 @@ class Search : public ::testing::Test {
     return rootPv.count >= 1 && kit::isLegal(*board, kit::moveText(rootPv.moves[0]));
   }
   static int stored(int depth, Move* m, int* score = nullptr) {  // the probe code
-    int code = 0, s = probeHash(*board, 0, depth, -MATE, MATE, m, &code, true);
+    HashProbe code = HASH_MISS;
+    const int s = probeHash(*board, 0, depth, -MATE, MATE, m, &code, true);
     if (score != nullptr) *score = s;
     return code;
   }
@@ -113,8 +121,8 @@ TEST_F(Search, FindsEveryForcedMateOfTheFixture) {
 TEST_F(Search, TheDriverAnswersEveryPosition) {
   // Mated: no move, a mate score at the node's ply, nothing stored.
   setUp("3k5/3R5/3R5/9/9/9/9/9/9/4K4 b");
-  iterationDepth = 3;
-  EXPECT_EQ(alphaBeta(*board, 5, 3, -MATE, MATE, 0), 5 - MATE);
+  thread().iterationDepth = 3;
+  EXPECT_EQ(alphaBeta(thread(), 5, 3, -MATE, MATE, PV_NODE), 5 - MATE);
   Move m = NULL_MOVE;
   EXPECT_EQ(stored(0, &m), HASH_MISS);
   goDepth(4);
@@ -129,10 +137,11 @@ TEST_F(Search, TheDriverAnswersEveryPosition) {
 
 TEST_F(Search, PliesBeyondTheLastFrameAreScoredStatically) {
   setUp(START_FEN);
-  iterationDepth = 200;
+  thread().iterationDepth = 200;
   int threats = 0;
-  EXPECT_EQ(quiesce(*board, MAX_PLY + 40, -500, 500), evaluate(*board, MAX_PLY + 40, -500, 500, &threats));
-  EXPECT_LT(std::abs(alphaBeta(*board, LEAF_PLY_LIMIT, 200, -MATE, MATE, 0)), MATE_BOUND);
+  EXPECT_EQ(quiesce(thread(), MAX_PLY + 40, -500, 500),
+            evaluate(*board, MAX_PLY + 40 - 200, -500, 500, &threats));
+  EXPECT_LT(std::abs(alphaBeta(thread(), LEAF_PLY_LIMIT, 200, -MATE, MATE, PV_NODE)), MATE_BOUND);
 }
 
 TEST_F(Search, FalseTableMatchesNeverReachTheBoard) {
@@ -141,19 +150,19 @@ TEST_F(Search, FalseTableMatchesNeverReachTheBoard) {
   // quiescence search runs on each, then a whole search from the start.
   setUp(START_FEN);
   std::mt19937 rng(99);
-  iterationDepth = 5;
+  thread().iterationDepth = 5;
+  Board& b = thread().board;
   const auto poisonAndProbe = [&](const auto& self, int plies) -> void {
-    for (Move m : kit::legalMoves(*board)) {
-      board->makeMove(m);
-      const ZobristKey key = board->currentPly->zobrist;
-      HashEntry* e = hashEntryFor(key);
-      *e = HashEntry{keyHigh(key), int16_t(rng() % 3 ? 1 : 114), int16_t(rng() % 2000 - 1000),
-                     uint8_t(rng() % 3 ? 0x33 + rng() % 9 + 16 * (3 + rng() % 4) : rng()), uint8_t(rng()),
-                     uint8_t(rng() % 3), 0};
-      quiesce(*board, 1, -MATE, MATE);
-      ASSERT_TRUE(board->currentPly->zobrist == key && kit::matchesScratch(*board));
+    for (Move m : kit::legalMoves(b)) {
+      b.makeMove(m);
+      const ZobristKey key = b.currentPly->zobrist;
+      writeHashEntry(key, HashEntry{keyHigh(key), int16_t(rng() % 3 ? 1 : 114), int16_t(rng() % 2000 - 1000),
+                                    uint8_t(rng() % 3 ? 0x33 + rng() % 9 + 16 * (3 + rng() % 4) : rng()),
+                                    uint8_t(rng()), uint8_t(rng() % 3), 0});
+      quiesce(thread(), 1, -MATE, MATE);
+      ASSERT_TRUE(b.currentPly->zobrist == key && kit::matchesScratch(b));
       if (plies > 1) self(self, plies - 1);
-      board->unmakeMove();
+      b.unmakeMove();
     }
   };
   poisonAndProbe(poisonAndProbe, 2);
@@ -167,18 +176,19 @@ TEST_F(Search, TheLineCheckStoresGoodLinesAndStopsAtABrokenOne) {
   // A good line is written back to the table position by position.
   setUp(START_FEN);
   goDepth(5);
-  const PvRecord line = board->pvLines[0];
+  const PvRecord line = thread().pvLines[0];
   ASSERT_GE(line.count, 2);
   clearHash();
   stopRequested = 0;
-  iterationDepth = 5;
-  const int v = checkAndStorePv(*board, 0);
+  thread().iterationDepth = 5;
+  const int v = checkAndStorePv(thread(), 0);
   Move m = NULL_MOVE;
   int score = 0;
   EXPECT_EQ(stored(4, &m, &score), 0);
   EXPECT_TRUE(sameMove(m, line.moves[0]) && score == v) << score << " " << v;
   board->makeMove(line.moves[0]);
   EXPECT_EQ(stored(3, &m, &score), 0);
+  board->unmakeMove();
   EXPECT_TRUE(sameMove(m, line.moves[1]) && score == -v) << score << " " << v;
 
   // A first move that would expose its own king (the advisor leaves the
@@ -186,17 +196,18 @@ TEST_F(Search, TheLineCheckStoresGoodLinesAndStopsAtABrokenOne) {
   // board restored, nothing stored.
   setUp("4k4/4a4/9/9/9/9/9/9/4R4/3K5 b");
   clearHash();
-  board->pvLines[0].count = 2;
-  board->pvLines[0].moves[0] = moveFromTo(squareAt(4, 1), squareAt(3, 2));
-  board->pvLines[0].moves[1] = moveFromTo(squareAt(4, 8), squareAt(4, 7));
+  PvRecord& broken = thread().pvLines[0];
+  broken.count = 2;
+  broken.moves[0] = moveFromTo(squareAt(4, 1), squareAt(3, 2));
+  broken.moves[1] = moveFromTo(squareAt(4, 8), squareAt(4, 7));
   allowPvReport();
   Shown shown;
   SearchReporter* const before = searchReporter;
   searchReporter = &shown;
-  checkAndStorePv(*board, 0);
-  checkAndStorePv(*board, 0);
+  checkAndStorePv(thread(), 0);
+  checkAndStorePv(thread(), 0);
   searchReporter = before;
-  EXPECT_EQ(board->height(), 0);
+  EXPECT_EQ(thread().board.height(), 0);
   EXPECT_EQ(shown.broken, std::vector<int>{0});
   EXPECT_EQ(stored(0, &m), HASH_MISS);
 }
@@ -218,20 +229,20 @@ TEST_F(Search, ReductionsAtPvNodesKeepTheBestLinePlayable) {
 // The principal-variation lines stay within their bounds whatever the
 // search feeds them.
 TEST(PrincipalVariation, LinesNeverOutgrowTheirPly) {
-  auto b = kit::boardFromFen("3ak4/9/9/9/p8/2rR5/9/2R1p4/9/3K5 w");
+  SearchThread& t = searchThread(0);
   const Move m = moveFromTo(squareAt(3, 5), squareAt(3, 6));
-  for (PvRecord& line : b->pvLines) line.count = 0;
-  updatePv(*b, MAX_PLY - 1, m, 9);  // the deepest line has no child
-  EXPECT_EQ(b->pvLines[MAX_PLY - 1].count, 1);
-  for (int ply = MAX_PLY - 2; ply >= 0; --ply) updatePv(*b, ply, m, 7);
-  EXPECT_EQ(b->pvLines[0].count, MAX_PLY);
-  b->pvLines[51].count = 100000;  // a child line that claims too much is cut to what fits
-  updatePv(*b, 50, m, 3);
-  EXPECT_EQ(b->pvLines[50].count, MAX_PLY - 50);
+  for (PvRecord& line : t.pvLines) line.count = 0;
+  updatePv(t, MAX_PLY - 1, m, 9);  // the deepest line has no child
+  EXPECT_EQ(t.pvLines[MAX_PLY - 1].count, 1);
+  for (int ply = MAX_PLY - 2; ply >= 0; --ply) updatePv(t, ply, m, 7);
+  EXPECT_EQ(t.pvLines[0].count, MAX_PLY);
+  t.pvLines[51].count = 100000;  // a child line that claims too much is cut to what fits
+  updatePv(t, 50, m, 3);
+  EXPECT_EQ(t.pvLines[50].count, MAX_PLY - 50);
   PvRecord copy{};
   for (int count : {-3, 1 << 20}) {
-    b->pvLines[0].count = count;
-    copyPv(&copy, b->pvLines[0]);
+    t.pvLines[0].count = count;
+    copyPv(&copy, t.pvLines[0]);
     EXPECT_EQ(copy.count, count < 0 ? 0 : MAX_PLY);
   }
 }

@@ -31,6 +31,7 @@
 #include "search/report.h"
 #include "search/search.h"
 #include "search/searchstate.h"
+#include "search/thread.h"
 #include "tune/tuner.h"
 
 namespace {
@@ -68,9 +69,13 @@ std::vector<Move> legalMoves(Board& b) {
 bool isQuietPosition(Board& b) {
   if (b.inCheck()) return false;
   int threats = 0;
-  iterationDepth = 1;
   const int stand = evaluate(b, 0, -MATE, MATE, &threats);
-  return quiesce(b, 0, -MATE, MATE) == stand;
+  // The quiescence search of the main search thread, on a copy of b.
+  SearchThread& t = searchThread(0);
+  t.board.copyFrom(b);
+  t.iterationDepth = 1;
+  t.checkPlyLimit = 0;
+  return quiesce(t, 0, -MATE, MATE) == stand;
 }
 
 // A game's quiet positions, written with its result.

@@ -64,7 +64,6 @@ inline double logistic(double x) { return 1.0 / (1.0 + std::exp(-x)); }
 
 int evaluateRed(Board& b) {
   int threats = 0;
-  iterationDepth = 1;
   const int s = evaluate(b, 0, -MATE, MATE, &threats);
   return b.sideToMove == RED ? s : -s;
 }

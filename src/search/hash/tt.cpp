@@ -1,6 +1,7 @@
 #include "search/hash/tt.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "board/board.h"
 #include "config/searchoptions.h"
@@ -36,9 +37,34 @@ void recomputeAges() {
     ageTable[g] = (generation - g + GENERATIONS) % GENERATIONS;
 }
 
+// Threads read and write slots without locks, a word at a time. The lock
+// word is kept xor-ed with the two data words: a slot read while another
+// thread writes it (some words old, some new) fails the lock test instead
+// of pairing one position's lock with another's score or move.
+static_assert(sizeof(HashEntry) == 3 * sizeof(uint32_t) && alignof(HashEntry) >= 4,
+              "a slot is three whole words");
+
+inline HashEntry loadEntry(const HashEntry& slot) {
+  const uint32_t* words = reinterpret_cast<const uint32_t*>(&slot);
+  uint32_t w[3];
+  for (int k = 0; k < 3; ++k) w[k] = __atomic_load_n(words + k, __ATOMIC_RELAXED);
+  w[0] ^= w[1] ^ w[2];
+  HashEntry e;
+  std::memcpy(&e, w, sizeof e);
+  return e;
+}
+
+inline void saveEntry(HashEntry& slot, const HashEntry& e) {
+  uint32_t w[3];
+  std::memcpy(w, &e, sizeof w);
+  w[0] ^= w[1] ^ w[2];
+  uint32_t* words = reinterpret_cast<uint32_t*>(&slot);
+  for (int k = 0; k < 3; ++k) __atomic_store_n(words + k, w[k], __ATOMIC_RELAXED);
+}
+
 void clearEntries() {
   for (uint64_t i = 0; i < entryCount + SPARE_ENTRIES; ++i)
-    table[i] = HashEntry{0, EMPTY_DEPTH, 0, 0, 0, 0, 0};
+    saveEntry(table[i], HashEntry{0, EMPTY_DEPTH, 0, 0, 0, 0, 0});
 }
 
 // Mate scores (beyond the perpetual-check range) from the root's view to
@@ -103,18 +129,22 @@ int hashGeneration() { return generation; }
 uint64_t hashEntryCount() { return entryCount; }
 HashEntry* hashEntryFor(ZobristKey key) { return &table[keyLow(key) & indexMask]; }
 
+void writeHashEntry(ZobristKey key, const HashEntry& entry) {
+  saveEntry(*hashEntryFor(key), entry);
+}
+
 void prefetchHash(ZobristKey key) { __builtin_prefetch(&table[keyLow(key) & indexMask]); }
 
 bool readHash(const Board& board, int ply, HashHit* hit) {
   const uint32_t lock = keyHigh(board.currentPly->zobrist);
-  const HashEntry& e = slotOf(board);
+  const HashEntry e = loadEntry(slotOf(board));
   if (e.lock != lock) return false;
   *hit = {Move{e.moveFrom, e.moveTo, HASH_MOVE_SCORE}, e.depth, e.bound, fromStored(e.score, ply)};
   return true;
 }
 
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
-              int* code, bool allowShallow) {
+              HashProbe* code, bool allowShallow) {
   HashHit hit;
   if (!readHash(board, ply, &hit)) {
     *move = NULL_MOVE;
@@ -153,7 +183,8 @@ void storeHash(const Board& board, int ply, int depth, int score, int bound, Mov
   if (stopRequested) return;
   const int stored = toStored(score, ply);
   const uint32_t lock = keyHigh(board.currentPly->zobrist);
-  HashEntry& e = slotOf(board);
+  HashEntry& slot = slotOf(board);
+  HashEntry e = loadEntry(slot);
   if (e.lock == lock) {
     if (!searchOptions.alwaysReplace && !shouldReplace(e, depth, bound, stored)) return;
     const int deeper = e.depth > depth ? 1 : 0;
@@ -172,12 +203,13 @@ void storeHash(const Board& board, int ply, int depth, int score, int bound, Mov
   const bool mateLower = score >= MATE_BOUND && bound != BOUND_UPPER;
   const bool mateUpper = score <= -MATE_BOUND && bound != BOUND_LOWER;
   e.depth = static_cast<int16_t>(mateLower || mateUpper ? MATE_DEPTH : depth);
+  saveEntry(slot, e);
 }
 
 void checkHashTable(int bound) {
   for (uint64_t i = 0; i < entryCount; ++i) {
     for (uint64_t j = i; j < i + SPARE_ENTRIES; ++j) {
-      const HashEntry& e = table[j];
+      const HashEntry e = loadEntry(table[j]);
       if (e.lock == 0) continue;
       if ((e.depth != EMPTY_DEPTH && e.depth < -bound) || e.depth > DEEPEST_SANE_DEPTH)
         showDebugInt(e.depth);

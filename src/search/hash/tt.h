@@ -32,8 +32,10 @@ void freeHash();
 void nextGeneration();
 int hashGeneration();
 uint64_t hashEntryCount();
-// The entry slot of a key (tests and diagnostics).
+// The slot of a key as it lies in memory, its lock word encoded (tests and
+// diagnostics), and a slot written with the given content, as a store would.
 HashEntry* hashEntryFor(ZobristKey key);
+void writeHashEntry(ZobristKey key, const HashEntry& entry);
 
 // Mate scores are stored as distances from the node and read back as
 // distances from the root: ply is the node's distance from the root.
@@ -55,9 +57,11 @@ enum HashProbe : int {
   HASH_SHALLOW = 3,  // an entry too shallow (its move still counts)
   HASH_MISS = 4,     // nothing stored
 };
-// Probes the table for a node, *code a HashProbe.
+// The probe gave a score the node may use.
+inline bool hashScoreUsable(HashProbe code) { return code == HASH_EXACT || code == HASH_CUT; }
+// Probes the table for a node.
 int probeHash(const Board& board, int ply, int depth, int alpha, int beta, Move* move,
-              int* code, bool allowShallow);
+              HashProbe* code, bool allowShallow);
 void storeHash(const Board& board, int ply, int depth, int score, int bound, Move move);
 bool shouldReplace(const HashEntry& entry, int depth, int bound, int score);
 // Start-up consistency scan; reports odd depths through showDebugInt. The

@@ -18,7 +18,7 @@ class TransTable : public ::testing::Test {
   void TearDown() override { freeHash(), stopRequested = 0; }
   void at(uint32_t high, uint32_t low) { board->currentPly->zobrist = (ZobristKey(high) << 32) | low; }
   // *code: 0 exact, 1 a bound that cuts, 2 one that does not, 3 too shallow, 4 no entry.
-  int probe(int depth, int alpha, int beta, int* code, bool shallow = false) {
+  int probe(int depth, int alpha, int beta, HashProbe* code, bool shallow = false) {
     return probeHash(*board, 0, depth, alpha, beta, &move, code, shallow);
   }
   bool sameImage(const std::vector<HashEntry>& a, size_t from = 0) {
@@ -30,7 +30,7 @@ class TransTable : public ::testing::Test {
 };
 
 TEST_F(TransTable, ProbeAnswersByBoundAndDepth) {
-  int code = -1;
+  HashProbe code = HASH_MISS;
   at(0xABCD, 5);
   EXPECT_EQ(probe(3, -100, 100, &code), NO_SCORE);
   EXPECT_TRUE(code == 4 && isNullMove(move));
@@ -59,7 +59,7 @@ TEST_F(TransTable, ProbeAnswersByBoundAndDepth) {
 }
 
 TEST_F(TransTable, ProvenMateBoundsServeEveryDepth) {
-  int code;
+  HashProbe code;
   at(11, 1);
   storeHash(*board, 0, 3, MATE - 7, BOUND_LOWER, NULL_MOVE);
   for (int depth = 0; depth <= 114; ++depth) EXPECT_EQ(probe(depth, 0, 500, &code, true), MATE - 7) << depth;
@@ -88,7 +88,8 @@ TEST_F(TransTable, NothingIsStoredWhileStoppingAndSparesStayUntouched) {
   EXPECT_TRUE(sameImage(before));
   stopRequested = 0;
   std::mt19937 rng(5);
-  for (int i = 0, code; i < 5000; ++i) {
+  HashProbe code;
+  for (int i = 0; i < 5000; ++i) {
     at(rng() | 1, rng());
     storeHash(*board, 0, int(rng() % 20), int(rng() % 2000) - 1000, int(rng() % 3), moveFromTo(0x33, 0x34));
     probe(int(rng() % 20), -50, 50, &code);
