@@ -1,11 +1,12 @@
 # Thin wrapper around CMake. `make` builds everything into build/.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all run test test-release test-asan fuzz tune deps clean
+.PHONY: all run test test-release test-asan test-tsan fuzz tune deps clean
 
 all: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -14,7 +15,7 @@ all: deps
 run: all
 	@cd $(BUILD) && exec ./tolvane
 
-test: test-release test-asan
+test: test-release test-asan test-tsan
 
 test-release: all
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -23,6 +24,13 @@ test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The tests that run several search threads (in-process, and the engine
+# through a pipe), under ThreadSanitizer: any report fails them.
+test-tsan: deps
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_TSAN=ON >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target tolvane search_tests frontend_tests
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 exitcode=66" ctest --output-on-failure -j $(JOBS) -R Threads
 
 # The protocol fuzz target (clang, libFuzzer, ASan+UBSan), run for FUZZ_SECONDS
 # in its build directory beside the data files. New inputs go to
@@ -59,7 +67,7 @@ deps:
 	  $$SUDO apt-get update -qq && $$SUDO apt-get install -y -qq cmake g++ make libgtest-dev; }
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) dist
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) dist
 
 # The Windows engine: tolvane.exe cross-built with mingw-w64 into $(WIN_BUILD)
 # beside its data files, which the host build's tools make. `make

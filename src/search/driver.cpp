@@ -102,11 +102,9 @@ bool playFromBook(SearchThread& t) {
 }
 
 // A thread's state for a new go on the position of its board: cleared
-// move-ordering memory and counters, and its ordered legal root moves
-// (returns their number).
+// move-ordering memory, and its ordered legal root moves (returns their
+// number).
 int prepareThread(SearchThread& t) {
-  t.nodes.store(0, std::memory_order_relaxed);
-  t.quiesceNodes.store(0, std::memory_order_relaxed);
   historyClear(t.history, searchOptions.useContinuationHistory);
   for (int ply = 0; ply < MAX_PLY; ++ply) t.picker(ply).clearKillers();
   t.pvLines[0].count = 0;
@@ -269,8 +267,7 @@ void think(SearchThread& t, int maxDepth) {
   rootPv.count = 0;
   rootPv.rootIndex = 0;
   rootScore = 0;
-  t.nodes.store(0, std::memory_order_relaxed);
-  t.quiesceNodes.store(0, std::memory_order_relaxed);
+  resetNodeCounts();
   limitRepetitionWindow(board);
   if (hasNoLegalMove(board, board.sideToMove)) {
     // Nothing to play: rootPv stays empty and the answer is "nobestmove".

@@ -62,8 +62,10 @@ SearchThread& searchThread(int i);
 void releaseSearchThreads();
 // Forgets the move-ordering memory of every thread ("newgame").
 void clearSearchMemory();
-// Nodes of every thread in the running (or last) search.
+// Nodes of every thread in the running (or last) search; zeroed by the main
+// thread before a search, while the helpers sleep.
 uint64_t searchedNodes();
+void resetNodeCounts();
 // Wakes every helper to search a copy of the main thread's board with
 // helperSearch; waitForHelpers returns once all of them are asleep again.
 void startHelpers();

@@ -103,6 +103,13 @@ void clearSearchMemory() {
   }
 }
 
+void resetNodeCounts() {
+  for (int i = 0; i < searchThreadCount(); ++i) {
+    searchThread(i).nodes.store(0, std::memory_order_relaxed);
+    searchThread(i).quiesceNodes.store(0, std::memory_order_relaxed);
+  }
+}
+
 uint64_t searchedNodes() {
   uint64_t total = searchThread(0).totalNodes();
   for (int i = 0; i < helperCount; ++i) total += helpers[i].record->totalNodes();

@@ -185,6 +185,37 @@ TEST(Protocol, EveryGoKeepsToItsOwnLimits) {
   timed("go movetime 500", 400, 500 + GRACE_MS);
 }
 
+// Helper threads think with the main one: announced in the handshake, set
+// in either form of setoption, stopped with it within the stop latency,
+// ended and started again between searches, gone at "quit".
+TEST(Protocol, ThreadsThinkTogetherAndStopTogether) {
+  kit::Engine engine;
+  ASSERT_TRUE(engine.handshake());
+  EXPECT_NE(std::find(engine.lines.begin(), engine.lines.end(),
+                      "option threads type spin min 1 max 128 default 1"),
+            engine.lines.end());
+  engine.send(std::string("setoption threads 3\nposition fen ") + MIDGAME_FEN + "\ngo infinite");
+  ASSERT_TRUE(kit::startsWith(engine.waitFor("info depth 5"), "info depth 5"));
+  engine.send("isready");
+  EXPECT_EQ(engine.waitFor("readyok", 5000), "readyok");
+  auto sent = Clock::now();
+  engine.send("stop");
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 5000)));
+  EXPECT_LT(msSince(sent), STOP_MS);
+  for (const char* threads : {"setoption name threads value 2", "setoption threads 1",
+                              "setoption threads 0", "setoption threads x", "setoption threads 4"}) {
+    engine.send(std::string(threads) + "\ngo depth 6");
+    EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 20000))) << threads;
+  }
+  sent = Clock::now();
+  engine.send("go movetime 500");
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 5000)));
+  EXPECT_LT(msSince(sent), 500 + GRACE_MS);
+  engine.send("go infinite\nquit");
+  EXPECT_EQ(engine.waitExit(5000), 0);
+  EXPECT_EQ(engine.lines.back(), "bye");
+}
+
 // Lines that come while the engine thinks are served after its answer, in
 // order; "quit" among them still lets the search finish its first iteration.
 // Each iteration ends with the line front ends show.
