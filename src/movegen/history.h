@@ -1,10 +1,10 @@
-// Move-ordering memory of a search: the history table and the killers.
+// Move-ordering memory of a search thread: the history table (scores, cut-off
+// and try counts) and the continuation history.
 #pragma once
 
 #include "types.h"
 
 struct Board;
-struct MovePicker;
 
 // ---- history (quiet moves and captures by piece and destination)
 // Quiet moves use the Square90 index of the destination as slot; captures
