@@ -1,5 +1,6 @@
 #include "search/hash/tt.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -62,10 +63,15 @@ inline void saveEntry(HashEntry& slot, const HashEntry& e) {
   for (int k = 0; k < 3; ++k) __atomic_store_n(words + k, w[k], __ATOMIC_RELAXED);
 }
 
-void clearEntries() {
-  for (uint64_t i = 0; i < entryCount + SPARE_ENTRIES; ++i)
-    saveEntry(table[i], HashEntry{0, EMPTY_DEPTH, 0, 0, 0, 0, 0});
+// An empty slot as it lies in memory (its lock word encoded).
+HashEntry emptySlot() {
+  HashEntry slot;
+  saveEntry(slot, HashEntry{0, EMPTY_DEPTH, 0, 0, 0, 0, 0});
+  return slot;
 }
+
+// No search runs while the table is cleared: plain stores of the empty slot.
+void clearEntries() { std::fill_n(table, entryCount + SPARE_ENTRIES, emptySlot()); }
 
 // Mate scores (beyond the perpetual-check range) from the root's view to
 // the node's and back; other scores are kept as they are.
@@ -207,8 +213,10 @@ void storeHash(const Board& board, int ply, int depth, int score, int bound, Mov
 }
 
 void checkHashTable(int bound) {
+  const HashEntry empty = emptySlot();
   for (uint64_t i = 0; i < entryCount; ++i) {
     for (uint64_t j = i; j < i + SPARE_ENTRIES; ++j) {
+      if (std::memcmp(&table[j], &empty, sizeof empty) == 0) continue;
       const HashEntry e = loadEntry(table[j]);
       if (e.lock == 0) continue;
       if ((e.depth != EMPTY_DEPTH && e.depth < -bound) || e.depth > DEEPEST_SANE_DEPTH)
