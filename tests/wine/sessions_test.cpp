@@ -60,9 +60,11 @@ TEST_P(WineSession, CrLfBadInputMovesAndTheEndOfInput) {
   EXPECT_EQ(a[4], "bye");
 }
 
+// With a helper thread beside the main one: Windows threads and wake-ups.
 TEST_P(WineSession, ThinksOnTheClockAndHearsIsreadyStopAndQuit) {
   Exe e(GetParam());
-  e.send("ucci\nsetoption usemillisec true\nposition fen " + FEN + "\ngo time 3000 increment 0");
+  e.send("ucci\nsetoption usemillisec true\nsetoption threads 2\nposition fen " + FEN +
+         "\ngo time 3000 increment 0");
   auto sent = Clock::now();
   EXPECT_TRUE(legalAfter(FEN, "", e.waitUntil(isFinal, 10000))) << e.err;
   EXPECT_LT(msSince(sent), 3000);
