@@ -281,8 +281,8 @@ void think(SearchThread& t, int maxDepth) {
   computeGamePhase(board);
   resetTimeManager();
   setDeadlines(searchStartMs);
-  // Analysis wants a search, never a book move.
   t.pvLines[0].count = 0;
+  // Analysis wants a search, never a book move.
   if (goLimits.useBook && !goLimits.infinite && playFromBook(t)) return;
 
   // Every legal move is banned: "nobestmove".
