@@ -30,7 +30,7 @@ test-asan: deps
 test-tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_TSAN=ON >/dev/null
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target tolvane search_tests frontend_tests
-	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 exitcode=66" ctest --output-on-failure -j $(JOBS) -R Threads
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 exitcode=66" ctest --output-on-failure -R Threads
 
 # The protocol fuzz target (clang, libFuzzer, ASan+UBSan), run for FUZZ_SECONDS
 # in its build directory beside the data files. New inputs go to

@@ -31,7 +31,7 @@ inline long msSince(Clock::time_point start) {
 // answered within STOP_MS: the pipe, a loaded machine, and the search's looks
 // at the input (every 8192 nodes) that come slower under the sanitizers.
 #if defined(__SANITIZE_THREAD__)
-constexpr long GRACE_MS = 1000, STOP_MS = 1000;  // several threads, each many times slower
+constexpr long GRACE_MS = 2000, STOP_MS = 2000;  // several threads, each many times slower
 #elif defined(__SANITIZE_ADDRESS__)
 constexpr long GRACE_MS = 400, STOP_MS = 300;
 #else

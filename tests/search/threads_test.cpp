@@ -68,11 +68,15 @@ TEST_F(Threads, TableEntriesAreReadWholeOrNotAtAll) {
   ASSERT_EQ(allocateHash(6), 6);
   stopRequested = 0;  // a search ends with it set, and nothing is stored then
   std::atomic<int> mixed{0}, hits{0};
+  // Eight positions per slot, with locks as random as real keys' are.
+  std::mt19937 draw(3);
+  uint32_t locks[8];
+  for (uint32_t& lock : locks) lock = draw() | 1;
   const auto work = [&](unsigned seed) {
     auto board = kit::newBoard();
     std::mt19937 rng(seed);
     for (int i = 0; i < 200000; ++i) {
-      const uint32_t high = rng() % 8 + 1, low = rng() % 64;
+      const uint32_t high = locks[rng() % 8], low = rng() % 64;
       board->currentPly->zobrist = (ZobristKey(high) << 32) | low;
       const int score = static_cast<int>(high % 1000);
       const Move move = moveFromTo(0x33 + high % 9, 0x34 + high % 9);
