@@ -21,7 +21,8 @@ void resetPolling();
 void pollNow(const SearchThread& t);
 // Acts on what the input asked for (the polls and the driver's wait).
 void hear(PollAnswer answer);
-// The time manager may end the search: a timed go, past its depth limit.
+// The time manager may end the search: a normal go with a clock, past the
+// iterations that always complete.
 bool clockWatched();
 
 // The poll (by the main thread) and the stop test at the head of every
