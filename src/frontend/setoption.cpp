@@ -61,10 +61,15 @@ void setHashSize(const char* value) {
   if (sizeMb > 0) resizeHashTable(sizeMb);
 }
 
+// A value of digits only (and at least one).
+bool isNumber(const char* value) {
+  return *value != '\0' && std::strspn(value, "0123456789") == std::strlen(value);
+}
+
 // "threads N": the number of search threads, clamped to the announced
 // range; a value that does not read changes nothing.
 void setThreads(const char* value) {
-  if (*value == '\0' || std::strspn(value, "0123456789") != std::strlen(value)) return;
+  if (!isNumber(value)) return;
   setSearchThreads(parseBoundedInt(value, MAX_SEARCH_THREADS));
 }
 
@@ -78,7 +83,7 @@ void setClockUnit(const std::string& value) {
 }  // namespace
 
 int hashSizeOptionMb(const char* value) {
-  if (*value == '\0' || std::strspn(value, "0123456789") != std::strlen(value)) return 0;
+  if (!isNumber(value)) return 0;
   const int sizeMb = parseBoundedInt(value, HASH_MAX_MB);
   return sizeMb == 0 ? 0 : std::max(sizeMb, HASH_MIN_MB);
 }
