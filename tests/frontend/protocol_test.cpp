@@ -194,7 +194,7 @@ TEST(Protocol, ThreadsThinkTogetherAndStopTogether) {
   EXPECT_NE(std::find(engine.lines.begin(), engine.lines.end(),
                       "option threads type spin min 1 max 128 default 1"),
             engine.lines.end());
-  engine.send(std::string("setoption threads 3\nposition fen ") + MIDGAME_FEN + "\ngo infinite");
+  engine.send(std::string("setoption threads 2\nposition fen ") + MIDGAME_FEN + "\ngo infinite");
   ASSERT_TRUE(kit::startsWith(engine.waitFor("info depth 5"), "info depth 5"));
   engine.send("isready");
   EXPECT_EQ(engine.waitFor("readyok", 5000), "readyok");
@@ -202,8 +202,8 @@ TEST(Protocol, ThreadsThinkTogetherAndStopTogether) {
   engine.send("stop");
   EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 5000)));
   EXPECT_LT(msSince(sent), STOP_MS);
-  for (const char* threads : {"setoption name threads value 2", "setoption threads 1",
-                              "setoption threads 0", "setoption threads x", "setoption threads 4"}) {
+  for (const char* threads : {"setoption threads 4", "setoption threads 1", "setoption threads 0",
+                              "setoption threads x", "setoption name threads value 2"}) {
     engine.send(std::string(threads) + "\ngo depth 6");
     EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 20000))) << threads;
   }
