@@ -20,7 +20,6 @@ void initPickers(MovePicker* frames, Board* board, const HistoryTables* history)
     MovePicker& f = frames[i];
     f.board = board;
     f.history = history;
-    f.ply = i - PICKER_SENTINEL_FRAMES;
     f.moves[0].score = HASH_MOVE_SCORE;
   }
 }

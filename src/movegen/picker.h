@@ -58,7 +58,6 @@ struct MovePicker {
   int end;
   int quietStart;  // first move of the last stage (quiets or quiet evasions)
   uint8_t sorted;
-  int ply;
   uint8_t inCheck;
   int threatCount;  // written by the quiescence search from the evaluation
   // Written by the quiescence search: its node may offer killers and quiet
@@ -90,7 +89,7 @@ struct MovePicker {
 };
 
 // Frames for plies -PICKER_SENTINEL_FRAMES..MAX_PLY - 1, linked to the
-// board and history tables they serve and numbered by ply.
+// board and history tables they serve.
 constexpr int PICKER_FRAMES = PICKER_SENTINEL_FRAMES + MAX_PLY;
 void initPickers(MovePicker* frames, Board* board, const HistoryTables* history);
 

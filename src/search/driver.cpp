@@ -105,8 +105,7 @@ bool playFromBook(SearchThread& t) {
 // move-ordering memory, and its ordered legal root moves (returns their
 // number).
 int prepareThread(SearchThread& t) {
-  historyClear(t.history, searchOptions.useContinuationHistory);
-  for (int ply = 0; ply < MAX_PLY; ++ply) t.picker(ply).clearKillers();
+  t.forgetOrdering(searchOptions.useContinuationHistory);
   t.pvLines[0].count = 0;
   t.bestLine.count = 0;
   t.bestScore = 0;
@@ -121,7 +120,7 @@ int prepareThread(SearchThread& t) {
 }
 
 void noteIterationDone(const SearchThread& t, int depth, int v) {
-  const MovePicker& root = t.frames[PICKER_SENTINEL_FRAMES];
+  const MovePicker& root = t.picker(0);
   int first = -MATE, second = -MATE;
   for (int i = 0; i < t.rootMoveCount; ++i) {
     const int s = root.moves[i].score;

@@ -33,9 +33,13 @@ struct SearchThread {
   int completedDepth = 0;
 
   MovePicker& picker(int ply) { return frames[PICKER_SENTINEL_FRAMES + ply]; }
+  const MovePicker& picker(int ply) const { return frames[PICKER_SENTINEL_FRAMES + ply]; }
   bool isMain() const { return index == 0; }
   // Links the picker frames to the board and history (after allocation).
   void init(int threadIndex);
+  // Forgets the move-ordering memory: the history (with `continuation`, the
+  // continuation history too) and every ply's killers.
+  void forgetOrdering(bool continuation);
   void countNode() {
     nodes.store(nodes.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
   }

@@ -64,8 +64,13 @@ void endHelper(Helper& h) {
 void SearchThread::init(int threadIndex) {
   index = threadIndex;
   initPickers(frames, &board, &history);
-  historyClear(history, true);
+  forgetOrdering(true);
   board.init();
+}
+
+void SearchThread::forgetOrdering(bool continuation) {
+  historyClear(history, continuation);
+  for (int ply = 0; ply < MAX_PLY; ++ply) picker(ply).clearKillers();
 }
 
 int setSearchThreads(int count) {
@@ -96,11 +101,7 @@ void releaseSearchThreads() {
 }
 
 void clearSearchMemory() {
-  for (int i = 0; i < searchThreadCount(); ++i) {
-    SearchThread& t = searchThread(i);
-    historyClear(t.history, true);
-    for (int ply = 0; ply < MAX_PLY; ++ply) t.picker(ply).clearKillers();
-  }
+  for (int i = 0; i < searchThreadCount(); ++i) searchThread(i).forgetOrdering(true);
 }
 
 void resetNodeCounts() {
