@@ -51,13 +51,15 @@ TEST_F(Threads, HelpersSearchTheSameRootAndTheAnswerIsLegal) {
   });
   EXPECT_GE(searched, 5);
   // A node limit counts the helpers' nodes too (only the main thread looks
-  // at it: helpers that share a core with it run on a while it waits).
+  // at it: helpers run on while it waits for a core, so on a loaded machine
+  // the count may go well past the limit).
+  ASSERT_EQ(setSearchThreads(2), 2);
   auto start = kit::boardFromFen("r2akab2/1R1n5/2c1br3/4p3p/p1P2npc1/3N5/P3P1P1P/3CB1NC1/4A4/2BAKR3 w");
   SearchLimits limits;
   limits.nodes = 50000;
   searchGo(*start, limits);
   EXPECT_GE(searchedNodes(), 50000u);
-  EXPECT_LT(searchedNodes(), 100000u);
+  EXPECT_LT(searchedNodes(), 200000u);
   EXPECT_EQ(setSearchThreads(1), 1);
   EXPECT_EQ(searchThreadCount(), 1);
 }
