@@ -32,6 +32,7 @@ TEST_F(Threads, HelpersSearchTheSameRootAndTheAnswerIsLegal) {
   ASSERT_EQ(setSearchThreads(0), 1);
   ASSERT_EQ(setSearchThreads(3), 3);
   int searched = 0;
+  uint64_t helpers = 0;
   kit::randomGames(3, 60, 11, [&](Board& b) {
     if (b.height() % 15 != 7 || kit::legalMoves(b).size() < 2) return;
     const std::string before = kit::toFen(b);
@@ -42,14 +43,16 @@ TEST_F(Threads, HelpersSearchTheSameRootAndTheAnswerIsLegal) {
     ASSERT_GE(rootPv.count, 1) << before;
     EXPECT_TRUE(kit::isLegal(b, kit::moveText(rootPv.moves[0]))) << before;
     EXPECT_TRUE(kit::toFen(b) == before && b.currentPly->zobrist == key);
-    // Every thread counted its own nodes, and the helpers did search.
-    uint64_t helpers = 0;
-    for (int i = 1; i < searchThreadCount(); ++i) helpers += searchThread(i).totalNodes();
-    EXPECT_GT(helpers, 0u) << before;
-    EXPECT_EQ(searchedNodes(), searchThread(0).totalNodes() + helpers);
+    // Every thread counted its own nodes. A helper may wake only after a
+    // quick search has ended, so the helpers' share is judged over all.
+    uint64_t helperNodes = 0;
+    for (int i = 1; i < searchThreadCount(); ++i) helperNodes += searchThread(i).totalNodes();
+    EXPECT_EQ(searchedNodes(), searchThread(0).totalNodes() + helperNodes);
+    helpers += helperNodes;
     ++searched;
   });
   EXPECT_GE(searched, 5);
+  EXPECT_GT(helpers, 0u);
   // A node limit counts the helpers' nodes too (only the main thread looks
   // at it: helpers run on while it waits for a core, so on a loaded machine
   // the count may go well past the limit).
