@@ -37,7 +37,7 @@ int perftCommand(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   prepareProcess();
-  if (argc <= 1) return runUcciEngine(argv[0]);
+  if (argc <= 1) return runEngine(argv[0]);
   if (std::strcmp(argv[1], "perft") == 0) return perftCommand(argc, argv);
   if (std::strcmp(argv[1], "bench") == 0 && argc <= 4)
     return runBench(argv[0], argc >= 3 ? argv[2] : nullptr, argc == 4 ? argv[3] : nullptr);

@@ -45,6 +45,8 @@ constexpr int KING_INDEX = 0, ADVISOR_INDEX = 1, ELEPHANT_INDEX = 3,
 constexpr int FIRST_INDEX_OF_TYPE[PIECE_TYPE_COUNT] = {
     KING_INDEX, ADVISOR_INDEX, ELEPHANT_INDEX, HORSE_INDEX,
     ROOK_INDEX, CANNON_INDEX, PAWN_INDEX};
+// How many pieces of each type a side has at the start.
+constexpr int PIECES_OF_TYPE[PIECE_TYPE_COUNT] = {1, 2, 2, 2, 2, 2, 5};
 constexpr int sideBase(int side) { return side << 4; }
 constexpr int kingIndex(int side) { return side << 4; }
 constexpr int lastIndex(int side) { return (side << 4) + 15; }

@@ -73,7 +73,8 @@ bool squareAllowedFor(int code, int sq) {
       if (row == 2) return col == 0 || col == 4 || col == 8;
       return false;
     case PAWN:
-      return row >= 3;
+      // A pawn goes sideways only over the river: before it, on its files.
+      return row >= 5 || (row >= 3 && col % 2 == 0);
     default:
       return true;
   }
@@ -130,39 +131,42 @@ FenStatus Board::setFen(const char* text) {
     next[RED][t] = FIRST_INDEX_OF_TYPE[t] + 16;
   }
   const char* p = text;
-  int row = 0, file = 0, ranksLeft = 9;
+  // file counts the squares the rank has named so far, past the last
+  // file too: such a rank, an eleventh rank or a surplus piece refuses it.
+  int row = 0, file = 0;
+  bool badText = false;
   for (; *p != '\0' && *p != ' '; ++p) {
     const char c = *p;
     if (c == '/') {
-      ++row;
+      if (++row > 9) badText = true;
       file = 0;
-      if (--ranksLeft < 0) break;
     } else if (c >= '1' && c <= '9') {
-      file = file + (c - '0') > 8 ? 8 : file + (c - '0');
+      file += c - '0';
     } else if (std::isalpha(static_cast<unsigned char>(c))) {
-      if (file > 8) continue;
       const int type = pieceTypeOfLetter(c);
       const int side = std::isupper(static_cast<unsigned char>(c)) ? RED : BLACK;
-      if (type >= 0) {
+      if (type >= 0 && file <= 8 && row <= 9) {
         const int i = next[side][type];
-        // A digit run clamped at the last file can point back at an
-        // occupied square: such a letter is dropped like a surplus piece.
-        if (i <= lastIndex(side) && pieceList[i] == NO_SQUARE &&
-            squares[squareAt(file, row)] == EMPTY) {
+        if (i < FIRST_INDEX_OF_TYPE[type] + PIECES_OF_TYPE[type] + sideBase(side))
           placePiece(i, file, row);
-          next[side][type] = i + 1;
-        }
+        else
+          badText = true;
+        next[side][type] = i + 1;
       }
       ++file;
     }
+    if (file > 9) badText = true;
+    if (badText) break;
   }
-  // Skip the rest of an over-long board field.
+  // Skip the rest of the board field. No side field: red moves, as in
+  // the start position.
   while (*p != '\0' && *p != ' ') ++p;
   const char sideChar = *p == ' ' ? p[1] : '\0';
-  sideToMove = (sideChar == 'w' || sideChar == 'r') ? RED : BLACK;
+  sideToMove = (sideChar == '\0' || sideChar == 'w' || sideChar == 'r') ? RED : BLACK;
 
-  FenStatus status = FenStatus::Ok;
-  if (pieceList[kingIndex(RED)] == NO_SQUARE || pieceList[kingIndex(BLACK)] == NO_SQUARE)
+  FenStatus status = badText ? FenStatus::BadText : FenStatus::Ok;
+  if (status == FenStatus::Ok &&
+      (pieceList[kingIndex(RED)] == NO_SQUARE || pieceList[kingIndex(BLACK)] == NO_SQUARE))
     status = FenStatus::MissingKing;
   for (int i = 0; i < 32 && status == FenStatus::Ok; ++i)
     if (pieceList[i] != NO_SQUARE && !squareAllowedFor(i, pieceList[i]))

@@ -25,8 +25,9 @@ constexpr const char* START_FEN =
 
 constexpr int FEN_TEXT_MAX = 96;
 
-// Result of setFen.
-enum class FenStatus { Ok, MissingKing, BadSquare, Empty };
+// Result of setFen. BadText: a rank of more than nine squares, more than
+// ten ranks, or more pieces of a kind than a side has.
+enum class FenStatus { Ok, MissingKing, BadSquare, BadText, Empty };
 
 struct Board {
   uint8_t squares[256];

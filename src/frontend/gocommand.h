@@ -38,6 +38,13 @@ extern bool goClockInMilliseconds;
 SearchLimits parseGoCommand(const char* line, int movesDivisor, int timedDepth,
                             bool milliseconds = false);
 
-// "bestmove m1" or "bestmove m1 ponder m2" from a best line; "nobestmove"
-// when the line is empty.
-void sendBestMove(const PvRecord& pv);
+// A UCI go line for the side to move: its clock "wtime"/"btime" with
+// "winc"/"binc" and "movestogo" (milliseconds, less overheadMs), and the
+// words shared with UCCI; "searchmoves" and the move texts after it
+// restrict the root moves. Other words are ignored.
+SearchLimits parseUciGo(const char* line, int side, int movesDivisor, int timedDepth,
+                        int overheadMs);
+
+// "bestmove m1" or "bestmove m1 ponder m2" from a best line; when the line
+// is empty, "nobestmove" (UCI: "bestmove (none)").
+void sendBestMove(const PvRecord& pv, bool uci = false);

@@ -1,5 +1,6 @@
 #include "frontend/report.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <string>
@@ -8,8 +9,13 @@
 #include "frontend/output.h"
 #include "frontend/words.h"
 #include "platform/platform.h"
+#include "search/hash/tt.h"
+#include "search/search.h"
+#include "search/searchstate.h"
+#include "search/thread.h"
 
 ProtocolReporter protocolReporter;
+UciReporter uciReporter;
 
 namespace {
 
@@ -46,15 +52,22 @@ void ProtocolReporter::bestLine(const PvRecord& pv, int depth, int score) {
   sendLine("info depth %d score %d pv%s", depth, score, pvText(pv, moves));
 }
 
-// The line front ends show, then the two that scripts read.
+// The line front ends show (with several lines asked for, numbered), then
+// the two that scripts read.
 void ProtocolReporter::iterationDone(const PvRecord& pv, int depth, int score, int64_t ms,
                                      uint64_t nodes) {
   char moves[PV_TEXT_SIZE];
   const uint64_t nps = ms > 0 ? nodes * 1000 / static_cast<uint64_t>(ms) : 0;
-  sendLine("info depth %d score %d time %" PRId64 " nodes %" PRIu64 " nps %" PRIu64 " pv%s", depth,
-           score, ms, nodes, nps, pvText(pv, moves));
+  sendLine("info depth %d%s score %d time %" PRId64 " nodes %" PRIu64 " nps %" PRIu64 " pv%s",
+           depth, goLimits.multiPv > 1 ? " multipv 1" : "", score, ms, nodes, nps,
+           pvText(pv, moves));
   sendLine("info depth %d", depth);
   sendLine("info time=%" PRId64 "ms nodes=%" PRIu64, ms, nodes);
+}
+
+void ProtocolReporter::otherLine(const PvRecord& pv, int depth, int score, int multiPv) {
+  char moves[PV_TEXT_SIZE];
+  sendLine("info depth %d multipv %d score %d pv%s", depth, multiPv, score, pvText(pv, moves));
 }
 
 void ProtocolReporter::searchDone(int64_t ms, uint64_t nodes) {
@@ -112,6 +125,64 @@ PollAnswer ProtocolReporter::pollInput() {
     return PollAnswer::Stop;
   }
   return PollAnswer::Continue;
+}
+
+// ---- UCI
+
+void formatUciScore(int score, char* out, size_t size) {
+  if (score > PERPETUAL)
+    std::snprintf(out, size, "mate %d", (MATE - score + 1) / 2);
+  else if (score < -PERPETUAL)
+    std::snprintf(out, size, "mate %d", -((MATE + score) / 2));
+  else
+    std::snprintf(out, size, "cp %d", score);
+}
+
+namespace {
+
+void sendUciLine(const PvRecord& pv, int depth, int score, int multiPv, int64_t ms,
+                 uint64_t nodes) {
+  char moves[PV_TEXT_SIZE], scoreText[32];
+  formatUciScore(score, scoreText, sizeof scoreText);
+  const uint64_t nps = ms > 0 ? nodes * 1000 / static_cast<uint64_t>(ms) : 0;
+  sendLine("info depth %d seldepth %d multipv %d score %s nodes %" PRIu64 " nps %" PRIu64
+           " hashfull %d time %" PRId64 " pv%s",
+           depth, std::max(searchThread(0).selDepth, depth), multiPv, scoreText, nodes, nps,
+           hashFullPermille(), ms, pvText(pv, moves));
+}
+
+}  // namespace
+
+void UciReporter::bookMove(Move m) {
+  char text[5];
+  moveToText(m, text);
+  sendLine("info string book move %s weight %d", text, m.score);
+}
+
+void UciReporter::bestLine(const PvRecord& pv, int depth, int score) {
+  sendUciLine(pv, depth, score, 1, searchElapsedMs(), searchedNodes());
+}
+
+void UciReporter::iterationDone(const PvRecord& pv, int depth, int score, int64_t ms,
+                                uint64_t nodes) {
+  sendUciLine(pv, depth, score, 1, ms, nodes);
+}
+
+void UciReporter::otherLine(const PvRecord& pv, int depth, int score, int multiPv) {
+  sendUciLine(pv, depth, score, multiPv, searchElapsedMs(), searchedNodes());
+}
+
+void UciReporter::rootMove(Move m, int number) {
+  char text[5];
+  moveToText(m, text);
+  sendLine("info depth %d currmove %s currmovenumber %d", searchThread(0).iterationDepth, text,
+           number);
+}
+
+void UciReporter::searchDone(int64_t ms, uint64_t nodes) {
+  const uint64_t nps = ms > 0 ? nodes * 1000 / static_cast<uint64_t>(ms) : 0;
+  sendLine("info nodes %" PRIu64 " nps %" PRIu64 " hashfull %d time %" PRId64, nodes, nps,
+           hashFullPermille(), ms);
 }
 
 bool ProtocolReporter::takeKeptLine(std::string* line) {

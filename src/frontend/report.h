@@ -18,6 +18,7 @@ struct ProtocolReporter : SearchReporter {
   void bestLine(const PvRecord& pv, int depth, int score) override;
   void iterationDone(const PvRecord& pv, int depth, int score, int64_t ms,
                      uint64_t nodes) override;
+  void otherLine(const PvRecord& pv, int depth, int score, int multiPv) override;
   void searchDone(int64_t ms, uint64_t nodes) override;
   void debugLine(const PvRecord& pv, int depth, int score) override;
   void brokenLine(const PvRecord& line, int broken) override;
@@ -31,4 +32,22 @@ struct ProtocolReporter : SearchReporter {
   bool quitting_ = false;
 };
 
+// The same in UCI words: every line with seldepth, multipv, the score in
+// centipawns or moves to mate, nodes, nps, hashfull and time; the root move
+// searched after a second.
+struct UciReporter : ProtocolReporter {
+  void bookMove(Move m) override;
+  void bestLine(const PvRecord& pv, int depth, int score) override;
+  void iterationDone(const PvRecord& pv, int depth, int score, int64_t ms,
+                     uint64_t nodes) override;
+  void otherLine(const PvRecord& pv, int depth, int score, int multiPv) override;
+  void rootMove(Move m, int number) override;
+  void searchDone(int64_t ms, uint64_t nodes) override;
+};
+
+// The reporter of the session's protocol (searchReporter during a go).
 extern ProtocolReporter protocolReporter;
+extern UciReporter uciReporter;
+
+// A UCI score: "cp N", or "mate N" in moves (negative when mated).
+void formatUciScore(int score, char* out, size_t size);

@@ -1,6 +1,7 @@
 #include "frontend/setoption.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -73,14 +74,57 @@ void setThreads(const char* value) {
   setSearchThreads(parseBoundedInt(value, MAX_SEARCH_THREADS));
 }
 
-void setClockUnit(const std::string& value) {
+// A check option's value; other texts leave *flag as it is.
+void setFlag(const std::string& value, bool* flag) {
   if (value == "true")
-    goClockInMilliseconds = true;
+    *flag = true;
   else if (value == "false")
-    goClockInMilliseconds = false;
+    *flag = false;
+}
+
+void setNumber(const char* value, int maximum, int minimum, int* number) {
+  if (isNumber(value)) *number = std::max(parseBoundedInt(value, maximum), minimum);
+}
+
+// A UCI option name: words compared without regard to case or the number
+// of blanks between them.
+bool uciNameIs(const std::string& name, const char* expected) {
+  size_t i = 0;
+  for (const char* e = expected; *e != '\0'; ++e, ++i)
+    if (i >= name.size() || std::tolower(static_cast<unsigned char>(name[i])) !=
+                                std::tolower(static_cast<unsigned char>(*e)))
+      return false;
+  return i == name.size();
+}
+
+// "name <words> [value <text>]" behind "setoption": the name's words joined
+// by single blanks, and the value trimmed.
+void readUciOption(const char* line, std::string* name, std::string* value) {
+  const char* p = skipBlanks(wordEnd(skipBlanks(line)));  // behind "setoption"
+  const char* end = wordEnd(p);
+  if (!wordIs(p, end, "name")) return;
+  for (p = skipBlanks(end); *p != '\0'; p = skipBlanks(end)) {
+    end = wordEnd(p);
+    if (wordIs(p, end, "value")) {
+      *value = trimmed(end);
+      return;
+    }
+    if (!name->empty()) *name += ' ';
+    name->append(p, end);
+  }
 }
 
 }  // namespace
+
+void startNewGame() {
+  // Nothing learnt in the last game carries over.
+  clearHash();
+  clearSearchMemory();
+}
+
+int multiPvOption = 1;
+bool ownBookOption = true;
+int moveOverheadMs = 0;
 
 int hashSizeOptionMb(const char* value) {
   if (!isNumber(value)) return 0;
@@ -94,11 +138,11 @@ void serveSetOption(const char* line) {
   if (nameIs(option, "hashsize")) {
     setHashSize(option.value.c_str());
   } else if (nameIs(option, "usemillisec")) {
-    setClockUnit(option.value);
+    setFlag(option.value, &goClockInMilliseconds);
   } else if (nameIs(option, "newgame")) {
-    // Nothing learnt in the last game carries over.
-    clearHash();
-    clearSearchMemory();
+    startNewGame();
+  } else if (nameIs(option, "multipv")) {
+    setNumber(option.value.c_str(), MAX_MULTI_PV, 1, &multiPvOption);
   } else if (nameIs(option, "bookfiles")) {
     setBookPath(option.value.c_str());  // empty: no book
   } else if (nameIs(option, "loadbook")) {
@@ -108,4 +152,25 @@ void serveSetOption(const char* line) {
   }
   // batch, debug, ponder, pruning, knowledge, selectivity and anything
   // else: no effect.
+}
+
+void serveUciSetOption(const char* line) {
+  std::string name, value;
+  readUciOption(line, &name, &value);
+  if (uciNameIs(name, "Hash")) {
+    setHashSize(value.c_str());
+  } else if (uciNameIs(name, "Threads")) {
+    setThreads(value.c_str());
+  } else if (uciNameIs(name, "MultiPV")) {
+    setNumber(value.c_str(), MAX_MULTI_PV, 1, &multiPvOption);
+  } else if (uciNameIs(name, "Clear Hash")) {
+    startNewGame();
+  } else if (uciNameIs(name, "Move Overhead")) {
+    setNumber(value.c_str(), MOVE_OVERHEAD_MAX_MS, 0, &moveOverheadMs);
+  } else if (uciNameIs(name, "OwnBook")) {
+    setFlag(value, &ownBookOption);
+  } else if (uciNameIs(name, "BookFile")) {
+    setBookPath(value == "<empty>" ? "" : value.c_str());
+  }
+  // Ponder, UCI_Variant and anything else: no effect.
 }

@@ -1,5 +1,6 @@
 #include "frontend/startup.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -38,35 +39,39 @@ constexpr const char* EVAL_FAILED_CAPTION = "评价脚本读取错误";
 constexpr const char* TIME_FAILED_TEXT = "时间分配选项文件装载失败!";
 constexpr const char* TIME_FAILED_CAPTION = "时间分配文件装载失败";
 
-const char* const IDENTIFICATION[] = {
-    "id name Tolvane",
-    "id copyright (C) the Tolvane developers, free to use and share",
-    "id author Tolvane developers",
-    "id user Tolvane Test Team",
-    "option batch type check default false",
-    "option debug type check default false",
-    "option ponder type check default false",
-    "option bookfiles type string default ",
-    "option hashsize type spin min 16 max 1024 default 16",
-    "option pruning type combo var none var small var medium var large default large",
-    "option knowledge type combo var none var small var medium var large default large",
-    "option selectivity type combo var none var small var medium var large default none",
-    "option loadbook type button",
-    // Announced so that front ends send clocks in milliseconds: in whole
-    // seconds an increment below one second reads as none.
-    "option usemillisec type check default false",
-    "option threads type spin min 1 max 128 default 1",
-    "ucciok",
-};
+int hashSizeMbAtStart = HASH_DEFAULT_MB;
+Protocol startupProtocol = Protocol::Ucci;
 
-// Waits for the first line; true when it is exactly "ucci".
-bool waitForUcci() {
+// Waits for the first line: "ucci" or "uci" choose the protocol, anything
+// else (or the end of input) ends the engine.
+bool waitForFirstLine(Protocol* protocol) {
   for (;;) {
     const char* line = readLine();
-    if (line != nullptr) return std::strcmp(line, "ucci") == 0;
+    if (line != nullptr) {
+      *protocol = std::strcmp(line, "uci") == 0 ? Protocol::Uci : Protocol::Ucci;
+      return std::strcmp(line, "ucci") == 0 || std::strcmp(line, "uci") == 0;
+    }
     if (inputClosed()) return false;
     sleepMs(POLL_INTERVAL_MS);
   }
+}
+
+// A data file that did not load: the message box, then the path and the
+// reason in plain words, on stderr and in UCI as an "info string".
+void reportDataFile(const std::string& path, const char* text, const char* caption,
+                    const char* consequence) {
+  askYesNo(text, caption);
+  std::string reason;
+  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    std::fclose(file);
+    reason = "it is damaged or incomplete";
+  } else {
+    reason = std::string("it cannot be opened (") + std::strerror(errno) + ")";
+  }
+  std::fprintf(stderr, "tolvane: %s: %s; %s\n", path.c_str(), reason.c_str(), consequence);
+  std::fflush(stderr);
+  if (startupProtocol == Protocol::Uci)
+    sendLine("info string %s: %s; %s", path.c_str(), reason.c_str(), consequence);
 }
 
 // Front ends often start the engine from their own directory: a settings
@@ -84,10 +89,12 @@ std::string settingsFilePath(const std::string& exeDirectory, const char* name) 
 // on a Config.ini.
 void setUpHashTable(const std::string& exeDirectory, int fixedSizeMb) {
   int hashSizeMb = HASH_DEFAULT_MB;
+  const std::string config = settingsFilePath(exeDirectory, "Config.ini");
   if (fixedSizeMb > 0)
     hashSizeMb = fixedSizeMb;
-  else if (!loadConfig(settingsFilePath(exeDirectory, "Config.ini").c_str(), &hashSizeMb))
-    askYesNo(CONFIG_FAILED_TEXT, CONFIG_FAILED_CAPTION);
+  else if (!loadConfig(config.c_str(), &hashSizeMb))
+    reportDataFile(config, CONFIG_FAILED_TEXT, CONFIG_FAILED_CAPTION, "the engine goes on with its defaults");
+  hashSizeMbAtStart = hashSizeMb;
   resizeHashTable(hashSizeMb);
 }
 
@@ -95,15 +102,17 @@ void loadSearchSettings(const std::string& exeDirectory, const std::string& opti
   loadSearchOptions(&searchOptions,
                     (optionsPath.empty() ? exeDirectory + "HowToThink.opt" : optionsPath).c_str());
   timeManager.setDefaults();
-  if (!loadTimeManagement(&timeManager,
-                          settingsFilePath(exeDirectory, "TimeManagement.txt").c_str()))
-    askYesNo(TIME_FAILED_TEXT, TIME_FAILED_CAPTION);
+  const std::string timeFile = settingsFilePath(exeDirectory, "TimeManagement.txt");
+  if (!loadTimeManagement(&timeManager, timeFile.c_str()))
+    reportDataFile(timeFile, TIME_FAILED_TEXT, TIME_FAILED_CAPTION, "the engine goes on with its defaults");
   createBookTable(BOOK_TABLE_BITS);
   resetBookHeader();
   loadBook((exeDirectory + "OpenBook.dat").c_str());  // none: an empty book
 }
 
 }  // namespace
+
+int configuredHashMb() { return hashSizeMbAtStart; }
 
 void resizeHashTable(int sizeMb) {
   allocateHash(hashSizeBits(sizeMb));
@@ -124,9 +133,9 @@ Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb,
   buildPieceTables();
   initZobrist();
   setUpHashTable(exeDirectory, fixedHashMb);
-  if (!loadEvaluationScript(
-          (scriptPath.empty() ? exeDirectory + "PosVal.txt" : scriptPath).c_str())) {
-    askYesNo(EVAL_FAILED_TEXT, EVAL_FAILED_CAPTION);
+  const std::string script = scriptPath.empty() ? exeDirectory + "PosVal.txt" : scriptPath;
+  if (!loadEvaluationScript(script.c_str())) {
+    reportDataFile(script, EVAL_FAILED_TEXT, EVAL_FAILED_CAPTION, "the engine cannot play without it");
     freeHash();
     return nullptr;
   }
@@ -142,18 +151,18 @@ Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb,
   return board;
 }
 
-int runUcciEngine(const char* argv0) {
+int runEngine(const char* argv0) {
   std::string exeDirectory, exeName;
   splitPath(programPath(argv0), &exeDirectory, &exeName);
-  if (!waitForUcci()) return 0;
+  if (!waitForFirstLine(&startupProtocol)) return 0;
 
   Board* board = startUpEngine(exeDirectory, 0);
   if (board == nullptr) {
     waitForMessages();  // the reason, where a message box shows it
-    return 0;
+    return EXIT_DATA_FILE_FAILED;
   }
-  EngineSession session{board, setUpPosition(*board, START_FEN)};
-  for (const char* line : IDENTIFICATION) sendLine("%s", line);
+  EngineSession session{board, setUpPosition(*board, START_FEN), startupProtocol};
+  sendHandshake(session.protocol);
 
   runCommandLoop(session);
   releaseEngine(board);

@@ -1,9 +1,16 @@
-// The engine's life as a UCCI process: wait for "ucci", load every table and
-// data file, announce itself, serve commands, shut down.
+// The engine's life as a process: wait for "ucci" (or "uci"), load every
+// table and data file, announce itself, serve commands, shut down.
 #pragma once
 
-// Returns the process exit code.
-int runUcciEngine(const char* argv0);
+// The exit code when the evaluation script cannot be loaded.
+constexpr int EXIT_DATA_FILE_FAILED = 1;
+
+// Returns the process exit code: 0 after "quit", the end of input or a
+// first line of neither protocol.
+int runEngine(const char* argv0);
+
+// The table size the engine started with (Config.ini's, or the default).
+int configuredHashMb();
 
 #include <string>
 

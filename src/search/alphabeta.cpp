@@ -221,6 +221,7 @@ int alphaBeta(SearchThread& t, int ply, int depth, int alpha, int beta, int node
     return leafScore(t, ply, depth, alpha, beta);
 
   t.countNode();
+  t.reach(ply);
   int best = ply - MATE;
   if (best >= beta) return best;
 

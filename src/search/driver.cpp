@@ -73,19 +73,37 @@ void setDeadlines(int64_t start) {
 }
 
 int64_t elapsedMs() { return std::max<int64_t>(0, engineClockMs() - searchStartMs); }
+
+// The best lines of the last iteration when the go asks for several, best
+// first; line 0 is also the thread's pvLines[0].
+PvRecord multiPvLines[MAX_MULTI_PV];
+int multiPvScores[MAX_MULTI_PV];
+int multiPvCount = 0;  // lines found in the last complete iteration
+
 void singleMoveLine(PvRecord* pv, Move m) {
   pv->count = 1;
   pv->moves[0] = m;
   pv->rootIndex = 0;
 }
 
-// Takes the moves the front end banned out of the root list, once per go;
-// returns the number left.
+bool inSearchMoves(Move m) {
+  for (int i = 0; i < goLimits.searchMoveCount; ++i)
+    if (sameMove(m, goLimits.searchMoves[i])) return true;
+  return false;
+}
+
+// Takes the moves the front end banned out of the root list, and with a
+// list of moves to search, every move not in it (unless that would leave
+// none), once per go; returns the number left.
 int leaveOutBannedMoves(MovePicker& root, int count) {
   int kept = 0;
   for (int i = 0; i < count; ++i)
     if (!isBannedMove(root.moves[i])) root.moves[kept++] = root.moves[i];
-  return kept;
+  if (goLimits.searchMoveCount == 0) return kept;
+  int listed = 0;
+  for (int i = 0; i < kept; ++i)
+    if (inSearchMoves(root.moves[i])) std::swap(root.moves[listed++], root.moves[i]);
+  return listed > 0 ? listed : kept;
 }
 
 // A book move for the root: it becomes the result, and every playable move
@@ -112,9 +130,11 @@ int prepareThread(SearchThread& t) {
   t.completedDepth = 0;
   t.iterationDepth = 1;
   MovePicker& root = t.picker(0);
+  t.rootFirst = 0;
   t.rootMoveCount = root.generateRootMoves();
-  if (bannedMoveCount > 0) t.rootMoveCount = leaveOutBannedMoves(root, t.rootMoveCount);
-  orderRootMoves(root, t.rootMoveCount, NULL_MOVE);
+  if (bannedMoveCount > 0 || goLimits.searchMoveCount > 0)
+    t.rootMoveCount = leaveOutBannedMoves(root, t.rootMoveCount);
+  orderRootMoves(root, 0, t.rootMoveCount, NULL_MOVE);
   t.board.currentPly->captureExtensionBudget = 0;
   return t.rootMoveCount;
 }
@@ -140,6 +160,8 @@ void reportIteration(const SearchThread& t, int depth, int v) {
   if (depth <= searchOptions.printMinDepth && v <= -MATE_BOUND)
     searchReporter->bestLine(t.pvLines[0], depth, rootScore);
   searchReporter->iterationDone(rootPv, depth, v, elapsedMs(), searchedNodes());
+  for (int k = 1; k < multiPvCount; ++k)
+    searchReporter->otherLine(multiPvLines[k], depth, multiPvScores[k], k + 1);
 }
 
 // The root search of one iteration. With aspiration on, a window around
@@ -167,6 +189,57 @@ int aspirate(SearchThread& t, int depth, int lastScore) {
   }
 }
 
+// Moves root move `from` to `to` (to <= from), the ones between one down.
+void raiseRootMove(MovePicker& root, int from, int to) {
+  const Move m = root.moves[from];
+  for (int i = from; i > to; --i) root.moves[i] = root.moves[i - 1];
+  root.moves[to] = m;
+}
+
+// The lines found, best first: a later line may score above an earlier
+// one, whose search met it with a narrower window. The root moves follow.
+void sortLines(MovePicker& root, int count) {
+  for (int k = 1; k < count; ++k)
+    for (int j = k; j > 0 && multiPvScores[j] > multiPvScores[j - 1]; --j) {
+      std::swap(multiPvLines[j], multiPvLines[j - 1]);
+      std::swap(multiPvScores[j], multiPvScores[j - 1]);
+      std::swap(root.moves[j], root.moves[j - 1]);
+    }
+}
+
+// One iteration of the main thread: the best line, and when the go asks
+// for several, line k the best of the moves the lines before it left out.
+// The lines end in multiPvLines best first, with their moves first in the
+// root list; line 0 is also pvLines[0]. A stop after the first line keeps
+// the first line.
+int searchLines(SearchThread& t, int depth) {
+  t.selDepth = 0;
+  const int lines = std::min(goLimits.multiPv, t.rootMoveCount);
+  if (lines <= 1) return aspirate(t, depth, rootScore);
+  MovePicker& root = t.picker(0);
+  int found = 0, v = -MATE;
+  for (; found < lines; ++found) {
+    t.rootFirst = found;
+    v = aspirate(t, depth, found < multiPvCount ? multiPvScores[found] : -MATE);
+    if (stopRequested || t.pvLines[0].count == 0) break;
+    for (int i = found; i < t.rootMoveCount; ++i)
+      if (sameMove(root.moves[i], t.pvLines[0].moves[0])) {
+        raiseRootMove(root, i, found);
+        break;
+      }
+    copyPv(&multiPvLines[found], t.pvLines[0]);
+    multiPvScores[found] = v;
+  }
+  t.rootFirst = 0;
+  if (found == 0) return v;
+  if (!stopRequested) {
+    sortLines(root, found);
+    multiPvCount = found;
+  }
+  copyPv(&t.pvLines[0], multiPvLines[0]);
+  return multiPvScores[0];
+}
+
 // A completed iteration, kept for the choice of the answer.
 void keepIteration(SearchThread& t, int depth, int v) {
   copyPv(&t.bestLine, t.pvLines[0]);
@@ -179,7 +252,7 @@ void deepen(SearchThread& t, int maxDepth) {
   for (int depth = 1; depth <= maxDepth; ++depth) {
     t.iterationDepth = depth;
     timeManager.startIteration();
-    const int v = aspirate(t, depth, rootScore);
+    const int v = searchLines(t, depth);
     const bool stopped = stopRequested != 0;
     if (!stopped || t.pvLines[0].count > 0) copyPv(&rootPv, t.pvLines[0]);
     if (stopped) return;
@@ -266,6 +339,7 @@ void think(SearchThread& t, int maxDepth) {
   rootPv.count = 0;
   rootPv.rootIndex = 0;
   rootScore = 0;
+  multiPvCount = 0;
   resetNodeCounts();
   limitRepetitionWindow(board);
   if (hasNoLegalMove(board, board.sideToMove)) {
@@ -299,7 +373,8 @@ void think(SearchThread& t, int maxDepth) {
     deepen(t, std::min(maxDepth, MAX_ITERATION_DEPTH));
     stopRequested = 1;
     waitForHelpers();
-    takeBestResult(t);
+    // Several lines are the main thread's alone.
+    if (goLimits.multiPv <= 1) takeBestResult(t);
   }
 
   searchReporter->searchDone(elapsedMs(), searchedNodes());
@@ -307,6 +382,12 @@ void think(SearchThread& t, int maxDepth) {
 }
 
 }  // namespace
+
+int64_t searchElapsedMs() { return elapsedMs(); }
+
+void reportRootMove(Move m, int index) {
+  if (elapsedMs() >= CURRENT_MOVE_REPORT_MS) searchReporter->rootMove(m, index + 1);
+}
 
 int searchGo(const Board& board, const SearchLimits& limits) {
   stopRequested = 0;

@@ -5,6 +5,12 @@
 #include <cstdint>
 
 #include "search/tuning.h"
+#include "types.h"
+
+// Most best lines a go may ask for, and most root moves it may restrict
+// the search to.
+constexpr int MAX_MULTI_PV = 128;
+constexpr int MAX_SEARCH_MOVES = 128;
 
 struct SearchLimits {
   int depth = MAX_ITERATION_DEPTH;  // deepest iteration
@@ -16,6 +22,10 @@ struct SearchLimits {
   bool infinite = false;            // analysis: answer only after "stop"
   bool ponder = false;              // the opponent's time: answer after "ponderhit" or "stop"
   bool useBook = true;
+  int multiPv = 1;                  // best lines to find and show
+  // Root moves to search, when given (any others are left out).
+  int searchMoveCount = 0;
+  Move searchMoves[MAX_SEARCH_MOVES];
 
   // The clock (a budget or a fixed time) may end the search.
   bool timed() const { return budgetMs >= 0 || moveTimeMs >= 0; }

@@ -18,6 +18,7 @@
 int quiesce(SearchThread& t, int ply, int alpha, int beta) {
   Board& board = t.board;
   t.countQuiesceNode();
+  t.reach(ply);
   int best = ply - MATE;
   if (best >= beta) return best;
 

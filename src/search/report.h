@@ -20,6 +20,11 @@ struct SearchReporter {
   // from the start of the go.
   virtual void iterationDone(const PvRecord&, int /*depth*/, int /*score*/, int64_t /*ms*/,
                              uint64_t /*nodes*/) {}
+  // With several lines asked for, line multiPv (from 2) of the iteration
+  // just done, right after iterationDone gave line 1.
+  virtual void otherLine(const PvRecord&, int /*depth*/, int /*score*/, int /*multiPv*/) {}
+  // The root move the search turns to, numbered from 1.
+  virtual void rootMove(Move, int /*number*/) {}
   // The search is over (it answers next).
   virtual void searchDone(int64_t /*ms*/, uint64_t /*nodes*/) {}
   // The best line after an iteration, for the debug console.

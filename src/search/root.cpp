@@ -20,14 +20,14 @@
 #include "search/searchstate.h"
 #include "search/thread.h"
 
-void orderRootMoves(MovePicker& root, int count, Move hashMove) {
+void orderRootMoves(MovePicker& root, int first, int count, Move hashMove) {
   const int bonus = static_cast<int>(ROOT_HASH_MOVE_BONUS * pieceValue[ROOK]);
-  for (int i = 0; i < count; ++i) {
+  for (int i = first; i < count; ++i) {
     Move& m = root.moves[i];
     if (sameMove(m, hashMove))
       m.score = static_cast<int16_t>(std::min(m.score + bonus, HASH_MOVE_SCORE));
   }
-  sortMoves(root.moves, 0, count);
+  sortMoves(root.moves, first, count);
 }
 
 namespace {
@@ -98,14 +98,19 @@ int searchRoot(SearchThread& t, int depth, int alpha, int beta) {
   t.pvLines[1].count = 0;
 
   MovePicker& root = t.picker(0);
-  orderRootMoves(root, t.rootMoveCount, hashMove);
+  orderRootMoves(root, t.rootFirst, t.rootMoveCount, hashMove);
   Move bestMove = NULL_MOVE;
   int lastGain = 0;
-  // Only the main thread keeps the clock and reports.
+  // Only the main thread keeps the clock and reports, and only its search
+  // of the best line gives the answer so far.
   const bool main = t.isMain();
-  for (int i = 0; i < t.rootMoveCount; ++i) {
+  const bool firstLine = t.rootFirst == 0;
+  for (int i = t.rootFirst; i < t.rootMoveCount; ++i) {
     Move& m = root.moves[i];
-    if (main) timeManager.rootMoveIndex = i;
+    if (main) {
+      timeManager.rootMoveIndex = i;
+      reportRootMove(m, i);
+    }
     if (board.makeMove(m)) {
       m.score = -MATE;
       continue;
@@ -145,7 +150,7 @@ int searchRoot(SearchThread& t, int depth, int alpha, int beta) {
     if (v > alpha) {
       alpha = v;
       updatePv(t, 0, m, i);
-      if (main && searchOptions.printNewBest &&
+      if (main && firstLine && searchOptions.printNewBest &&
           (t.iterationDepth > searchOptions.printMinDepth || v >= MATE_BOUND)) {
         copyPv(&rootPv, t.pvLines[0]);
         rootScore = best;
@@ -160,7 +165,8 @@ int searchRoot(SearchThread& t, int depth, int alpha, int beta) {
   }
   const int bound = best <= entryAlpha ? BOUND_UPPER : best >= beta ? BOUND_LOWER : BOUND_EXACT;
   creditRootMove(t, root, bestMove, bound, depth, lastGain);
-  if (depth >= 1 && (std::abs(best) < MATE_BOUND || std::abs(best) > PERPETUAL))
+  // A later line's search leaves out better moves: not the root's score.
+  if (depth >= 1 && firstLine && (std::abs(best) < MATE_BOUND || std::abs(best) > PERPETUAL))
     storeHash(board, 0, depth, best, bound, bestMove);
   return best;
 }

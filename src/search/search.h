@@ -41,8 +41,14 @@ int quiesce(SearchThread& t, int ply, int alpha, int beta);
 // count as tried (the table move, and the quiet moves but the killers).
 void markTriedMoves(HistoryTables& h, const MovePicker& picker);
 void computeGamePhase(const Board& board);
-// The legal root moves stand in the ply-0 frame's moves[0, count).
-void orderRootMoves(MovePicker& root, int count, Move hashMove);
+// The legal root moves stand in the ply-0 frame's moves[0, count); those
+// from `first` on are ordered (the ones before are other lines' moves).
+void orderRootMoves(MovePicker& root, int first, int count, Move hashMove);
+// The main thread is about to search root move `index` (from 0); shown
+// once the search has run long enough for a front end to care.
+void reportRootMove(Move m, int index);
+// Milliseconds since the running (or last) go started.
+int64_t searchElapsedMs();
 void buildSearchTables();  // null-move material count table, at start-up
 
 // Null-move material count of one side's 16 presence bits.

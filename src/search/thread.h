@@ -27,6 +27,8 @@ struct SearchThread {
   int checkPlyLimit = 0;  // the ply that last handed over to the quiescence search
   int rootMoveCount = 0;  // legal root moves in frame 0, for this go
   int index = 0;          // 0: the main thread
+  int rootFirst = 0;      // root moves before this one are already another line's
+  int selDepth = 0;       // deepest ply reached in the iteration
   // The last iteration this thread completed, for the choice of the answer.
   PvRecord bestLine;
   int bestScore = 0;
@@ -40,6 +42,9 @@ struct SearchThread {
   // Forgets the move-ordering memory: the history (with `continuation`, the
   // continuation history too) and every ply's killers.
   void forgetOrdering(bool continuation);
+  void reach(int ply) {
+    if (ply > selDepth) selDepth = ply;
+  }
   void countNode() {
     nodes.store(nodes.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
   }

@@ -23,6 +23,8 @@ constexpr int LMR_TABLE_MIN_DIVISOR = 50;
 // An analysis or ponder search that has ended waits for "stop" or
 // "ponderhit", reading the input this often.
 constexpr int WAIT_POLL_MS = 2;
+// The root move being searched is shown once a go has run this long.
+constexpr int CURRENT_MOVE_REPORT_MS = 1000;
 
 // ---- depth and ply bounds
 // alphaBeta hands over to the quiescence search from this ply on, whatever

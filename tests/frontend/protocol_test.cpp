@@ -17,16 +17,18 @@ TEST(Protocol, HandshakeIdentifiesTheEngineAndQuitSaysByeLast) {
   EXPECT_EQ(engine.run("ucci\nisready\nquit\n"), 0);
   ASSERT_FALSE(engine.lines.empty()) << engine.err;
   EXPECT_EQ(engine.lines[0], "id name Tolvane");
-  for (const char* option : {"option hashsize type spin min 16 max 1024 default 16",
-                             "option bookfiles type string default ",
-                             "option usemillisec type check default false"})
+  // The table size announced is the one Config.ini gave.
+  for (const char* option : {"option hashsize type spin min 16 max 1024 default 32",
+                             "option bookfiles type string default ", "option newgame type button",
+                             "option usemillisec type check default false",
+                             "option multipv type spin min 1 max 128 default 1"})
     EXPECT_NE(std::find(engine.lines.begin(), engine.lines.end(), option), engine.lines.end()) << option;
   EXPECT_EQ(replies(engine), (Lines{"readyok", "bye"}));
   EXPECT_EQ(engine.out.back(), '\n');
 }
 
-TEST(Protocol, AnyFirstLineButUcciEndsTheEngineSilently) {
-  for (const char* first : {"uci", "ucci x", "UCCI", "", "isready", "\tucci"}) {
+TEST(Protocol, AnyFirstLineButUcciOrUciEndsTheEngineSilently) {
+  for (const char* first : {"uci x", "ucci x", "UCCI", "", "isready", "\tucci"}) {
     kit::Engine engine;
     engine.sendRaw(std::string(first) + "\nucci\nisready\n");  // input left open: it leaves by itself
     EXPECT_EQ(engine.waitExit(5000), 0) << first;
@@ -294,16 +296,18 @@ TEST(Protocol, NewgameForgetsTheLastSearchesAndBookfilesSwitchesTheBook) {
 }
 
 // The binary copied into a directory of its own: the evaluation script must be
-// beside it; the settings files are read from the working directory first,
-// then beside the binary, and only warned about when missing or broken.
+// beside it (beside the file itself, when started through a link); the
+// settings files are read from the working directory first, then beside the
+// binary, and only warned about when missing or broken. Each failure names
+// its file; without the script the engine ends with a non-zero code.
 TEST(Protocol, DataFilesBesideTheBinaryAndInTheWorkingDirectory) {
   kit::TempDir home, elsewhere;
   home.copyIn(TOLVANE_BINARY, "tolvane");
   const auto copyData = [&](const char* name) { home.copyIn(std::string(TOLVANE_BUILD_DIR) + "/" + name, name); };
   struct Run { int code; std::string out, err; };
-  const auto start = [&](const std::string& workDir) {
-    kit::Process p(home.file("tolvane"), {}, workDir);
-    const int code = p.run("ucci\nisready\nquit\n");
+  const auto start = [&](const std::string& workDir, const std::string& binary = "", const char* first = "ucci") {
+    kit::Process p(binary.empty() ? home.file("tolvane") : binary, {}, workDir);
+    const int code = p.run(first + std::string("\nisready\nquit\n"));
     return Run{code, p.out, p.err};
   };
   const std::string ready = "ucciok\nreadyok\nbye\n", config = "配置文件装载失败", time = "时间分配文件装载失败";
@@ -314,6 +318,7 @@ TEST(Protocol, DataFilesBesideTheBinaryAndInTheWorkingDirectory) {
   EXPECT_NE(r.out.find(ready), std::string::npos) << r.out;
   EXPECT_NE(r.err.find(config), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(time), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(home.file("Config.ini") + ": it cannot be opened"), std::string::npos) << r.err;
   copyData("Config.ini");
   copyData("TimeManagement.txt");
   r = start(elsewhere.path);
@@ -324,9 +329,18 @@ TEST(Protocol, DataFilesBesideTheBinaryAndInTheWorkingDirectory) {
   EXPECT_NE(r.out.find(ready), std::string::npos) << r.out;
   EXPECT_NE(r.err.find(config), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find(time), std::string::npos) << r.err;
-  std::filesystem::remove(home.file("PosVal.txt"));
-  r = start(home.path);
+  EXPECT_NE(r.err.find("Config.ini: it is damaged"), std::string::npos) << r.err;
+  std::filesystem::create_symlink(home.file("tolvane"), elsewhere.file("linked"));
+  r = start(elsewhere.path, elsewhere.file("linked"), "uci");
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out.find("ucciok"), std::string::npos) << r.out;
-  EXPECT_NE(r.err.find("评价脚本读取错误"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("uciok\nreadyok\n"), std::string::npos) << r.out;
+  std::filesystem::remove(home.file("PosVal.txt"));
+  for (const char* first : {"ucci", "uci"}) {
+    r = start(home.path, "", first);
+    EXPECT_NE(r.code, 0);
+    EXPECT_EQ(r.out.find("ok"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("评价脚本读取错误"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(home.file("PosVal.txt") + ": it cannot be opened"), std::string::npos) << r.err;
+  }
+  EXPECT_NE(r.out.find("info string " + home.file("PosVal.txt")), std::string::npos) << r.out;
 }

@@ -38,11 +38,15 @@ void* allocateLargeBlock(size_t bytes) {
 void freeLargeBlock(void* block) { std::free(block); }
 
 std::string programPath(const char* argv0) {
+  // The executable itself, wherever it was started from: through the
+  // search path or a symbolic link, the data files lie beside the file.
   const std::string given = argv0 != nullptr ? argv0 : "";
-  if (given.find('/') != std::string::npos) return given;
-  // Started through the search path: ask the system where we live.
-  std::unique_ptr<char, decltype(&std::free)> real(realpath("/proc/self/exe", nullptr), &std::free);
-  return real ? std::string(real.get()) : given;
+  for (const char* path : {"/proc/self/exe", given.find('/') != std::string::npos ? given.c_str() : nullptr}) {
+    if (path == nullptr) continue;
+    std::unique_ptr<char, decltype(&std::free)> real(realpath(path, nullptr), &std::free);
+    if (real) return real.get();
+  }
+  return given;
 }
 
 bool askYesNo(const char* text, const char* caption) {

@@ -132,6 +132,17 @@ void nextGeneration() {
 }
 
 int hashGeneration() { return generation; }
+
+int hashFullPermille() {
+  constexpr uint64_t SAMPLE = 1000;
+  const uint64_t n = std::min(SAMPLE, entryCount);
+  uint64_t used = 0;
+  for (uint64_t i = 0; i < n; ++i) {
+    const HashEntry e = loadEntry(table[i]);
+    used += e.depth != EMPTY_DEPTH && e.age == generation;
+  }
+  return n == 0 ? 0 : static_cast<int>(used * 1000 / n);
+}
 uint64_t hashEntryCount() { return entryCount; }
 HashEntry* hashEntryFor(ZobristKey key) { return &table[keyLow(key) & indexMask]; }
 

@@ -31,6 +31,8 @@ void clearHash();
 void freeHash();
 void nextGeneration();
 int hashGeneration();
+// Per mille of a sample of slots that hold an entry of this search.
+int hashFullPermille();
 uint64_t hashEntryCount();
 // The slot of a key as it lies in memory, its lock word encoded (tests and
 // diagnostics), and a slot written with the given content, as a store would.
