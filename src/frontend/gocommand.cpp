@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "board/tables.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
 #include "frontend/words.h"
@@ -104,7 +103,7 @@ SearchLimits parseUciGo(const char* line, int side, int movesDivisor, int timedD
     for (const char* p = m; *p != '\0' && l.searchMoveCount < MAX_SEARCH_MOVES; p = skipBlanks(p)) {
       const char* end = wordEnd(p);
       const Move move = textToMove(p);
-      if (end - p != 4 || isNullMove(move) || !InBoard[move.from] || !InBoard[move.to]) break;
+      if (end - p != 4 || isNullMove(move)) break;
       l.searchMoves[l.searchMoveCount++] = move;
       p = end;
     }

@@ -79,6 +79,10 @@ TEST(Protocol, BadLinesAreIgnoredOrRefusedAndTheSessionGoesOn) {
       {"position fen 4k4/9/9/9/9/9/9/9/9/4K4 w\ngo depth 3", "nobestmove"},  // kings face
       {"position fen 3k5/9/9/9/9/9/9/9/9/3RK4 w\ngo depth 3", "nobestmove"},  // king en prise
       {"position fen 3k5/9/9/9/9/9/9/9/9/4KP3 w\ngo depth 3", "nobestmove"},  // pawn behind its row
+      {"position fen 3k5/9/9/9/9/9/1P7/9/9/4K4 w\ngo depth 3", "nobestmove"},  // no pawn reaches b3
+      {"position fen 3k5/9/9/9/9/9/9/R7R/9/R3K4 w\ngo depth 3", "nobestmove"},  // a third rook
+      {"position fen 3k5/9/9/9/9/9/9/9/4K4/9/9 w\ngo depth 3", "nobestmove"},  // eleven ranks
+      {"position fen 3k5/9/9/9/9/9/9/9/9/4K4R w\ngo depth 3", "nobestmove"},  // ten files
       {"position fen " + noise + "\ngo depth 3", "nobestmove"},
       {"position banana\nponder time 5", "nobestmove"},
   };

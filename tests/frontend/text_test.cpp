@@ -3,6 +3,7 @@
 #include "frontend/gocommand.h"
 #include "frontend/movetext.h"
 #include "frontend/position.h"
+#include "frontend/report.h"
 #include "frontend/session.h"
 #include "frontend/setoption.h"
 
@@ -31,10 +32,12 @@ TEST(MoveText, RoundTripsAndBadTexts) {
 }
 
 // Each line's limits, whole: nothing comes from an earlier line.
+// UCCI lines in seconds ('s') or milliseconds ('m'); UCI lines for red
+// ('w') or black ('b') to move, with a move overhead of 50 ms.
 TEST(GoCommand, EveryLineGetsItsOwnLimits) {
   struct Row {
     const char* line;
-    bool ms;
+    char kind;
     int64_t budgetMs;
     int depth;
     int64_t clockMs, moveTimeMs;
@@ -43,28 +46,38 @@ TEST(GoCommand, EveryLineGetsItsOwnLimits) {
     bool infinite, ponder;
   };
   const Row rows[] = {  // a moves divisor of 40 and a timed depth of 30
-      {"go time 60 increment 2", false, 3500, 30, 60000, -1, 0, 0, false, false},
-      {"go time 60000 increment 2000", true, 3500, 30, 60000, -1, 0, 0, false, false},
-      {"go time 60", false, 1500, 30, 60000, -1, 0, 0, false, false},  // sudden death
-      {"go time 60 movestogo 8", false, 6000, 30, 60000, -1, 0, 0, false, false},  // 2 in reserve
-      {"go time 60 movestogo 90", false, 1500, 30, 60000, -1, 0, 0, false, false},
-      {"go time 99999999999", true, 600000000 / 40, 30, 600000000, -1, 0, 0, false, false},
-      {"go time 60 depth 7", false, -1, 7, -1, -1, 0, 0, false, false},  // depth wins
-      {"go depth 300", false, -1, 255, -1, -1, 0, 0, false, false},
-      {"go depth x", false, -1, 0, -1, -1, 0, 0, false, false},
-      {"go infinite depth 5", false, -1, 255, -1, -1, 0, 0, true, false},
-      {"go movetime 1000", false, -1, 255, -1, 1000, 0, 0, false, false},
-      {"go nodes 100000", false, -1, 255, -1, -1, 100000, 0, false, false},
-      {"go nodes 0", false, -1, 255, -1, -1, 1, 0, false, false},
-      {"go mate 3", false, -1, 255, -1, -1, 0, 3, false, false},
-      {"go", false, -1, 255, -1, -1, 0, 0, true, false},  // analysis until "stop"
-      {"go draw wtime 5000 foo", false, -1, 255, -1, -1, 0, 0, true, false},
-      {"go draw depth 4 foo 9", false, -1, 4, -1, -1, 0, 0, false, false},
-      {"go ponder time 60 increment 2", false, 3500, 30, 60000, -1, 0, 0, false, true},
-      {"ponder depth 3", false, -1, 3, -1, -1, 0, 0, false, true},
+      {"go time 60 increment 2", 's', 3500, 30, 60000, -1, 0, 0, false, false},
+      {"go time 60000 increment 2000", 'm', 3500, 30, 60000, -1, 0, 0, false, false},
+      {"go time 60", 's', 1500, 30, 60000, -1, 0, 0, false, false},  // sudden death
+      {"go time 60 movestogo 8", 's', 6000, 30, 60000, -1, 0, 0, false, false},  // 2 in reserve
+      {"go time 60 movestogo 90", 's', 1500, 30, 60000, -1, 0, 0, false, false},
+      {"go time 99999999999", 'm', 600000000 / 40, 30, 600000000, -1, 0, 0, false, false},
+      {"go time 60 depth 7", 's', -1, 7, -1, -1, 0, 0, false, false},  // depth wins
+      {"go depth 300", 's', -1, 255, -1, -1, 0, 0, false, false},
+      {"go depth x", 's', -1, 0, -1, -1, 0, 0, false, false},
+      {"go infinite depth 5", 's', -1, 255, -1, -1, 0, 0, true, false},
+      {"go movetime 1000", 's', -1, 255, -1, 1000, 0, 0, false, false},
+      {"go nodes 100000", 's', -1, 255, -1, -1, 100000, 0, false, false},
+      {"go nodes 0", 's', -1, 255, -1, -1, 1, 0, false, false},
+      {"go mate 3", 's', -1, 255, -1, -1, 0, 3, false, false},
+      {"go", 's', -1, 255, -1, -1, 0, 0, true, false},  // analysis until "stop"
+      {"go draw wtime 5000 foo", 's', -1, 255, -1, -1, 0, 0, true, false},
+      {"go draw depth 4 foo 9", 's', -1, 4, -1, -1, 0, 0, false, false},
+      {"go ponder time 60 increment 2", 's', 3500, 30, 60000, -1, 0, 0, false, true},
+      {"ponder depth 3", 's', -1, 3, -1, -1, 0, 0, false, true},
+      {"go wtime 60050 btime 1050 winc 2000 binc 0", 'w', 3500, 30, 60000, -1, 0, 0, false, false},
+      {"go wtime 60050 btime 1050 winc 2000 binc 0", 'b', 25, 30, 1000, -1, 0, 0, false, false},
+      {"go btime 4050 wtime 1 movestogo 8", 'b', 400, 30, 4000, -1, 0, 0, false, false},
+      {"go wtime 30", 'w', 0, 30, 1, -1, 0, 0, false, false},  // the overhead eats the clock
+      {"go btime 9000 winc 100", 'w', -1, 255, -1, -1, 0, 0, true, false},  // not our clock
+      {"go ponder wtime 60050 winc 2000 nodes 5", 'w', 3500, 30, 60000, -1, 5, 0, false, true},
+      {"go searchmoves h2e2 h0g2 movetime 90", 'w', -1, 255, -1, 90, 0, 0, false, false},
+      {"go infinite searchmoves h2e2", 'b', -1, 255, -1, -1, 0, 0, true, false},
   };
   for (const Row& r : rows) {
-    const SearchLimits g = parseGoCommand(r.line, 40, 30, r.ms);
+    const SearchLimits g = r.kind == 's' || r.kind == 'm'
+                               ? parseGoCommand(r.line, 40, 30, r.kind == 'm')
+                               : parseUciGo(r.line, r.kind == 'w' ? RED : BLACK, 40, 30, 50);
     EXPECT_EQ(g.budgetMs, r.budgetMs) << r.line;
     EXPECT_EQ(g.depth, r.depth) << r.line;
     EXPECT_EQ(g.clockMs, r.clockMs) << r.line;
@@ -73,8 +86,23 @@ TEST(GoCommand, EveryLineGetsItsOwnLimits) {
     EXPECT_EQ(g.mate, r.mate) << r.line;
     EXPECT_EQ(g.infinite, r.infinite) << r.line;
     EXPECT_EQ(g.ponder, r.ponder) << r.line;
+    EXPECT_EQ(g.searchMoveCount, std::string(r.line).find("searchmoves") == std::string::npos ? 0
+                                 : r.infinite ? 1 : 2) << r.line;
   }
   EXPECT_EQ(parseGoCommand("go time 60 increment 2", 0, 1).budgetMs, 62000);  // no divisor
+}
+
+// Centipawns, or moves to a mate (negative when mated); the perpetual
+// range is not a mate.
+TEST(GoCommand, UciScoresInCentipawnsOrMovesToMate) {
+  const std::pair<int, const char*> rows[] = {{0, "cp 0"}, {-35, "cp -35"}, {MATE - 1, "mate 1"},
+      {MATE - 2, "mate 1"}, {MATE - 5, "mate 3"}, {2 - MATE, "mate -1"}, {4 - MATE, "mate -2"},
+      {PERPETUAL, "cp 19884"}, {-PERPETUAL, "cp -19884"}};
+  for (const auto& [score, text] : rows) {
+    char out[32];
+    formatUciScore(score, out, sizeof out);
+    EXPECT_STREQ(out, text) << score;
+  }
 }
 
 TEST(HashSizeOption, ClampedToTheAdvertisedRangeOrKept) {

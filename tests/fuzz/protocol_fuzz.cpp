@@ -1,9 +1,12 @@
 // libFuzzer target for the command loop (`make fuzz`): each input is command
-// lines served on an engine set up as at start-up. A go line is parsed, then
+// lines served on an engine set up as at start-up, in UCCI or (when the
+// first byte is odd) in UCI. A go line is parsed, then
 // served as a shallow "go depth N", now and then with a "stop" waiting;
 // options that would grow the table or read named files are only parsed.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -33,17 +36,28 @@ bool firstWordIs(const char* line, const char* word) {
   return wordIs(start, wordEnd(start), word);
 }
 
+// A UCI option that would grow the table, read a file or start threads.
+bool heavyUciOption(std::string line) {
+  std::transform(line.begin(), line.end(), line.begin(), [](unsigned char c) { return std::tolower(c); });
+  for (const char* word : {"hash", "book", "thread"})
+    if (line.find(word) != std::string::npos && line.find("clear") == std::string::npos) return true;
+  return false;
+}
+
 void serveLine(const std::string& line) {
   const char* text = line.c_str();
+  const bool uci = session.protocol == Protocol::Uci;
   if (firstWordIs(text, "go") || firstWordIs(text, "ponder")) {
     (void)parseGoCommand(text, timeManager.movesDivisor, searchOptions.timedDepth, goClockInMilliseconds);
+    (void)parseUciGo(text, session.board->sideToMove, timeManager.movesDivisor, searchOptions.timedDepth, moveOverheadMs);
     const unsigned last = line.empty() ? 0 : static_cast<unsigned char>(line.back());
     if ((last & 0x40) != 0 && write(inputWriteEnd, "stop\n", 5) != 5) std::abort();
     serveCommand(session, ("go depth " + std::to_string(last % 3 + 1)).c_str());
     while (readLine() != nullptr) {
     }  // what the search left unread goes, so the next input starts alike
   } else if (firstWordIs(text, "setoption") &&
-             (findWord(text, "hashsize") || findWord(text, "bookfiles") || findWord(text, "loadbook"))) {
+             (findWord(text, "hashsize") || findWord(text, "bookfiles") || findWord(text, "loadbook") ||
+              (uci && heavyUciOption(line)))) {
     if (const char* value = findWord(text, "hashsize")) (void)hashSizeOptionMb(value);
   } else {
     serveCommand(session, text);  // "quit" only returns Quit
@@ -69,6 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   session.positionValid = setUpPosition(*session.board, START_FEN);
   bannedMoveCount = 0;
   goClockInMilliseconds = false;
+  multiPvOption = 1;
+  session.protocol = size > 0 && (data[0] & 1) ? Protocol::Uci : Protocol::Ucci;
   startCapture();
   const std::string text(reinterpret_cast<const char*>(data), size);
   for (size_t begin = 0; begin <= text.size();) {
