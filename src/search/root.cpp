@@ -102,7 +102,7 @@ int searchRoot(SearchThread& t, int depth, int alpha, int beta) {
   Move bestMove = NULL_MOVE;
   int lastGain = 0;
   // Only the main thread keeps the clock and reports, and only its search
-  // of the best line gives the answer so far.
+  // of the best line feeds the clock and gives the answer so far.
   const bool main = t.isMain();
   const bool firstLine = t.rootFirst == 0;
   for (int i = t.rootFirst; i < t.rootMoveCount; ++i) {
@@ -120,7 +120,7 @@ int searchRoot(SearchThread& t, int depth, int alpha, int beta) {
     if (searchOptions.usePvs && best > -MATE_BOUND) {
       v = -alphaBeta(t, 1, newDepth, -alpha - 1, -alpha, CUT_NODE);
       if (alpha < v && v < beta) {
-        if (main) {
+        if (main && firstLine) {
           timeManager.failHighSeen = 1;
           timeManager.easyMove = 0;
           timeManager.stopNow = 0;
@@ -134,7 +134,7 @@ int searchRoot(SearchThread& t, int depth, int alpha, int beta) {
     if (stopRequested) return -MATE;
     m.score = static_cast<int16_t>(v > alpha ? std::min(v, beta) : entryAlpha);
     if (v <= best) continue;
-    if (main && (best == -MATE || v > alpha)) timeManager.rootMoveScored(t.iterationDepth, v);
+    if (main && firstLine && (best == -MATE || v > alpha)) timeManager.rootMoveScored(t.iterationDepth, v);
     lastGain = v - best;
     best = v;
     bestMove = m;

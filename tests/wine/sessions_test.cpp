@@ -104,9 +104,28 @@ TEST_P(WineSession, DataFilesBesideTheExeAndAMissingEvaluationScript) {
 
   std::filesystem::remove(home.file("PosVal.txt"));
   Exe missing(GetParam(), elsewhere.path, home.path);
-  EXPECT_EQ(missing.run("ucci\nisready\n", 10000), 0);
+  EXPECT_EQ(missing.run("ucci\nisready\n", 10000), 1);
   EXPECT_EQ(missing.out.find("ucciok"), std::string::npos) << missing.out;
   EXPECT_NE(missing.err.find("评价脚本读取错误"), std::string::npos) << missing.err;
+}
+
+// A UCI session: handshake, a clock of black's, several lines, stop.
+TEST_P(WineSession, SpeaksUci) {
+  Exe e(GetParam());
+  e.send("uci");
+  EXPECT_EQ(e.waitFor("uciok"), "uciok\r") << e.err;
+  e.send("setoption name Threads value 2\nsetoption name MultiPV value 2\nposition fen " + FEN +
+         " moves c3c4\ngo wtime 100 btime 3000 winc 0 binc 0");
+  const std::string reply = e.waitFor("bestmove", 10000);
+  EXPECT_TRUE(legalAfter(FEN, "c3c4", reply.substr(0, reply.size() - 1))) << reply;
+  EXPECT_NE(e.out.find(" multipv 2 score cp "), std::string::npos);
+  e.send("go infinite");
+  ASSERT_TRUE(startsWith(e.waitFor("info depth 4"), "info depth 4"));
+  e.send("stop");
+  EXPECT_TRUE(startsWith(e.waitFor("bestmove", 2000), "bestmove "));
+  e.send("position fen 3k5/9/9/9/9/9/1P7/9/9/4K4 w\ngo depth 2");
+  EXPECT_EQ(e.waitFor("bestmove"), "bestmove (none)\r");
+  EXPECT_EQ(e.run("quit\n"), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, WineSession, ::testing::Values(false, true),
