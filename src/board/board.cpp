@@ -158,11 +158,12 @@ FenStatus Board::setFen(const char* text) {
     if (file > 9) badText = true;
     if (badText) break;
   }
-  // Skip the rest of the board field. No side field: red moves, as in
-  // the start position.
+  // Skip the rest of the board field. No side field (the text ends, or the
+  // move list follows): red moves, as in the start position.
   while (*p != '\0' && *p != ' ') ++p;
-  const char sideChar = *p == ' ' ? p[1] : '\0';
-  sideToMove = (sideChar == '\0' || sideChar == 'w' || sideChar == 'r') ? RED : BLACK;
+  while (*p == ' ') ++p;
+  const bool noSide = *p == '\0' || std::strncmp(p, "moves", 5) == 0;
+  sideToMove = (noSide || *p == 'w' || *p == 'r') ? RED : BLACK;
 
   FenStatus status = badText ? FenStatus::BadText : FenStatus::Ok;
   if (status == FenStatus::Ok &&

@@ -32,6 +32,8 @@ TEST(Fen, ReadWrittenBackOrRefusedLeavingAnEmptyBoard) {
       {k + "4A4/4K4 r", FenStatus::Ok, k + "4A4/4K4 w"},
       {k + "4A4/4K4 w moves e1d2", FenStatus::Ok, k + "4A4/4K4 w"},
       {k + "4A4/4K4", FenStatus::Ok, k + "4A4/4K4 w"},  // no side field: red
+      {k + "4A4/4K4 moves e0e1", FenStatus::Ok, k + "4A4/4K4 w"},
+      {k + "4A4/4K4  b", FenStatus::Ok, k + "4A4/4K4 b"},
       {k + "4A4/#4K w", FenStatus::Ok, k + "4A4/4K4 w"},  // a short rank, # skipped
       {"2e1k4/9/h8/9/9/9/9/9/9/2E2KH2 w", FenStatus::Ok, "2b1k4/9/n8/9/9/9/9/9/9/2B2KN2 w"},
       {"3k5/9/9/9/1P7/9/9/9/9/4K4 w", FenStatus::Ok, "3k5/9/9/9/1P7/9/9/9/9/4K4 w"},
@@ -39,7 +41,7 @@ TEST(Fen, ReadWrittenBackOrRefusedLeavingAnEmptyBoard) {
       {k + "8RR/R3K4 w", FenStatus::BadText, ""},
       {k + "9/4K4/9 w", FenStatus::BadText, ""},         // eleven ranks
       {"3k5/9/9/9/9/9/9/R7R/9/R3K4 w", FenStatus::BadText, ""},  // a third rook
-      {"3k5/9/9/9/9/9/1P7/9/9/4K4 w", FenStatus::BadSquare, ""},  // no red pawn reaches b3
+      {"3k5/9/9/9/9/1P7/9/9/9/4K4 w", FenStatus::BadSquare, ""},  // no red pawn reaches b4
       {"9/9/9/9/9/9/9/9/9/4K4 w", FenStatus::MissingKing, ""},
       {"", FenStatus::Empty, ""},
       {k + "9/K8 w", FenStatus::BadSquare, ""},       // king off the palace

@@ -80,7 +80,9 @@ TEST(BookFile, DamagedFilesLoadIntoAUsableTable) {
   std::vector<BookRecord> badCounts = sorted(), unsorted = sorted();
   badCounts[1].moveCount = 0, badCounts[3].moveCount = BOOK_MAX_MOVES + 1, badCounts[4].moveCount = 255;
   std::swap(unsorted[0], unsorted[4]), std::swap(unsorted[1], unsorted[2]);
-  unsorted.push_back(record(2, 0, {"b0c2", "c3c4"}));  // the key of an earlier record
+  unsorted.push_back(record(2, 0, {"b0c2", "c3c4"}));  // the key of an earlier record, twice more:
+  unsorted.push_back(record(2, 0, {}));  // a full record, its moves beyond what the merged one holds
+  for (int i = 0; i < BOOK_MAX_MOVES; ++i) unsorted.back().moves[unsorted.back().moveCount++] = moveFromTo(0x40 + i, 0x60);
   const struct {
     const char* what;
     std::string bytes;  // "-" for no file at all
@@ -110,7 +112,7 @@ TEST(BookFile, DamagedFilesLoadIntoAUsableTable) {
   int index = 0;  // the repeated key's moves were merged into the first record
   ASSERT_TRUE(bookFind(0, 2, &index));
   const BookRecord& merged = bookRecordAt(index);
-  EXPECT_TRUE(merged.moveCount == 3 && sameMove(merged.moves[2], textToMove("c3c4")));
+  EXPECT_TRUE(merged.moveCount == BOOK_MAX_MOVES && sameMove(merged.moves[2], textToMove("c3c4")));
 
   std::mt19937 rng(99);
   for (int round = 0; round < 300; ++round) {

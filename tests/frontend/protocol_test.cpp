@@ -141,18 +141,24 @@ TEST(Protocol, AnalysisWaitsForStopAndIsreadyIsAnsweredMeanwhile) {
 
 // A ponder search answers only after "ponderhit" (then on the clock of its go
 // line, counted from there: 10 s budget about 312 ms, never beyond its hard
-// limit) or "stop" (at once).
+// limit; a fixed time whole) or "stop" (at once). A normal search ignores "ponderhit".
 TEST(Protocol, PonderingWaitsForPonderhitOrStop) {
   kit::Engine engine;
   ASSERT_TRUE(engine.handshake());
   engine.send(std::string("setoption usemillisec true\nposition fen ") + MIDGAME_FEN);
-  for (const char* end : {"ponderhit", "stop"}) {
-    engine.send("go ponder time 10000 increment 0");
-    EXPECT_EQ(engine.waitUntil(isFinal, 300), "<timeout>") << end;
+  const struct { const char *go, *end; long waitMs, atLeastMs, atMostMs; } rows[] = {
+      {"go ponder time 10000 increment 0", "ponderhit", 300, 0, 1000 + GRACE_MS},
+      {"go ponder time 10000 increment 0", "stop", 300, 0, STOP_MS},
+      {"go ponder movetime 1500", "ponderhit", 700, 1200, 3000},  // not 800 ms: the time is whole
+      {"go movetime 1000", "ponderhit", 500, 0, 900}};  // not 1000 ms: its clock goes on
+  for (const auto& r : rows) {
+    engine.send(r.go);
+    EXPECT_EQ(engine.waitUntil(isFinal, r.waitMs), "<timeout>") << r.go;
     const auto sent = Clock::now();
-    engine.send(end);
+    engine.send(r.end);
     EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 5000)));
-    EXPECT_LT(msSince(sent), std::string(end) == "stop" ? STOP_MS : 1000 + GRACE_MS) << end;
+    const long ms = msSince(sent);
+    EXPECT_TRUE(ms >= r.atLeastMs && ms < r.atMostMs) << r.go << ", " << r.end << ": " << ms << " ms";
   }
 }
 

@@ -49,7 +49,7 @@ TEST(GoCommand, EveryLineGetsItsOwnLimits) {
       {"go time 60 increment 2", 's', 3500, 30, 60000, -1, 0, 0, false, false},
       {"go time 60000 increment 2000", 'm', 3500, 30, 60000, -1, 0, 0, false, false},
       {"go time 60", 's', 1500, 30, 60000, -1, 0, 0, false, false},  // sudden death
-      {"go time 60 movestogo 8", 's', 6000, 30, 60000, -1, 0, 0, false, false},  // 2 in reserve
+      {"go time 60 movestogo 8 increment 5", 's', 6000, 30, 60000, -1, 0, 0, false, false},  // 2 in reserve
       {"go time 60 movestogo 90", 's', 1500, 30, 60000, -1, 0, 0, false, false},
       {"go time 99999999999", 'm', 600000000 / 40, 30, 600000000, -1, 0, 0, false, false},
       {"go time 60 depth 7", 's', -1, 7, -1, -1, 0, 0, false, false},  // depth wins
@@ -67,11 +67,11 @@ TEST(GoCommand, EveryLineGetsItsOwnLimits) {
       {"ponder depth 3", 's', -1, 3, -1, -1, 0, 0, false, true},
       {"go wtime 60050 btime 1050 winc 2000 binc 0", 'w', 3500, 30, 60000, -1, 0, 0, false, false},
       {"go wtime 60050 btime 1050 winc 2000 binc 0", 'b', 25, 30, 1000, -1, 0, 0, false, false},
-      {"go btime 4050 wtime 1 movestogo 8", 'b', 400, 30, 4000, -1, 0, 0, false, false},
+      {"go btime 4050 wtime 1 movestogo 8 binc 900", 'b', 400, 30, 4000, -1, 0, 0, false, false},
       {"go wtime 30", 'w', 0, 30, 1, -1, 0, 0, false, false},  // the overhead eats the clock
       {"go btime 9000 winc 100", 'w', -1, 255, -1, -1, 0, 0, true, false},  // not our clock
       {"go ponder wtime 60050 winc 2000 nodes 5", 'w', 3500, 30, 60000, -1, 5, 0, false, true},
-      {"go searchmoves h2e2 h0g2 movetime 90", 'w', -1, 255, -1, 90, 0, 0, false, false},
+      {"go searchmoves h2e2 h0g2 movetime 99999999999", 'w', -1, 255, -1, 600000000, 0, 0, false, false},
       {"go infinite searchmoves h2e2", 'b', -1, 255, -1, -1, 0, 0, true, false},
   };
   for (const Row& r : rows) {
@@ -103,6 +103,23 @@ TEST(GoCommand, UciScoresInCentipawnsOrMovesToMate) {
     formatUciScore(score, out, sizeof out);
     EXPECT_STREQ(out, text) << score;
   }
+}
+
+// Either form of a UCCI line, UCI names in any case but whole; each line from
+// the defaults (one best line, no move overhead), values clamped to their range.
+TEST(SetOption, EitherFormAndWholeNamesOnly) {
+  const struct { const char* line; bool uci; int multiPv, overheadMs; } rows[] = {
+      {"setoption multipv 3", false, 3, 0}, {"setoption name multipv value 4", false, 4, 0},
+      {"setoption multipv 999", false, MAX_MULTI_PV, 0}, {"setoption name multipv value", false, 1, 0},
+      {"setoption name  multiPV   value 5 ", true, 5, 0}, {"setoption name MultiPVs value 5", true, 1, 0},
+      {"setoption name Move Overhead value 70", true, 1, 70}, {"setoption name move overhead value 9999", true, 1, 5000},
+  };
+  for (const auto& r : rows) {
+    multiPvOption = 1, moveOverheadMs = 0;
+    (r.uci ? serveUciSetOption : serveSetOption)(r.line);
+    EXPECT_TRUE(multiPvOption == r.multiPv && moveOverheadMs == r.overheadMs) << r.line;
+  }
+  multiPvOption = 1, moveOverheadMs = 0;
 }
 
 TEST(HashSizeOption, ClampedToTheAdvertisedRangeOrKept) {

@@ -11,27 +11,6 @@ using namespace frontendtest;
 
 namespace {
 
-struct UciEngine : kit::Engine {
-  UciEngine() { uciok = (send("uci"), waitFor("uciok") == "uciok"); }
-  bool uciok = false;
-  // Sends a position and a go line; the final reply, timed.
-  std::string go(const std::string& position, const std::string& goLine, long* ms = nullptr) {
-    clearLines();
-    send(position);
-    const auto sent = Clock::now();
-    send(goLine);
-    const std::string reply = waitFor("bestmove ");
-    if (ms != nullptr) *ms = msSince(sent);
-    return reply;
-  }
-  std::vector<std::string> infoWith(const std::string& word) const {
-    std::vector<std::string> found;
-    for (const std::string& l : lines)
-      if (kit::startsWith(l, "info ") && l.find(" " + word + " ") != std::string::npos) found.push_back(l);
-    return found;
-  }
-};
-
 // "info depth 5 seldepth 9 multipv 2 score cp 12 nodes ..." -> the value after `word`.
 std::string field(const std::string& line, const std::string& word) {
   const std::regex r(" " + word + " (\\S+( \\S+)?)");
@@ -41,8 +20,36 @@ std::string field(const std::string& line, const std::string& word) {
 }
 
 const std::regex INFO_LINE(
-    "info depth \\d+ seldepth \\d+ multipv \\d+ score (cp -?\\d+|mate -?\\d+) nodes \\d+ nps \\d+ "
-    "hashfull \\d+ time \\d+ pv( [a-i]\\d[a-i]\\d)+");
+    "info depth (\\d+) seldepth (\\d+) multipv \\d+ score (cp -?\\d+|mate -?\\d+) nodes (\\d+) nps (\\d+) "
+    "hashfull \\d+ time (\\d+) pv( [a-i]\\d[a-i]\\d)+");
+
+struct UciEngine : kit::Engine {
+  UciEngine() { uciok = (send("uci"), waitFor("uciok") == "uciok"); }
+  bool uciok = false;
+  // Sends a position and a go line; the final reply, timed. Every line with
+  // a pv parses, a selective depth at least the depth, nps as nodes and time say.
+  std::string go(const std::string& position, const std::string& goLine, long* ms = nullptr) {
+    clearLines();
+    send(position);
+    const auto sent = Clock::now();
+    send(goLine);
+    const std::string reply = waitFor("bestmove ");
+    if (ms != nullptr) *ms = msSince(sent);
+    for (const std::string& info : infoWith("pv")) {
+      std::smatch m;  // depth, seldepth, score, nodes, nps, time
+      if (!std::regex_match(info, m, INFO_LINE)) ADD_FAILURE() << info;
+      else EXPECT_TRUE(std::stoi(m[2]) >= std::stoi(m[1]) &&
+                       std::stoull(m[5]) == (m[6] == "0" ? 0 : std::stoull(m[4]) * 1000 / std::stoull(m[6]))) << info;
+    }
+    return reply;
+  }
+  std::vector<std::string> infoWith(const std::string& word) const {
+    std::vector<std::string> found;
+    for (const std::string& l : lines)
+      if (kit::startsWith(l, "info ") && l.find(" " + word + " ") != std::string::npos) found.push_back(l);
+    return found;
+  }
+};
 
 }  // namespace
 
@@ -57,12 +64,12 @@ TEST(Uci, HandshakeLimitsAndInfoLines) {
   EXPECT_EQ(e.waitFor("readyok"), "readyok");
   const std::string mid = std::string("position fen ") + MIDGAME_FEN;
   long ms = 0;
-  // A fixed time, a depth, a node count, a clock of either side, a bare go.
+  // A single legal move, a fixed time, a depth, a node count, a clock of either side, a bare go.
+  EXPECT_EQ(e.go("position fen 3k1r3/9/9/9/9/9/9/9/9/4K4 w", "go depth 5"), "bestmove e0e1");
   std::string reply = e.go(mid, "go movetime 400", &ms);
   EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", reply));
   EXPECT_GE(ms, 380);
   EXPECT_LT(ms, 400 + GRACE_MS);
-  for (const std::string& info : e.infoWith("pv")) EXPECT_TRUE(std::regex_match(info, INFO_LINE)) << info;
   reply = e.go("position startpos moves h2e2 h9g7", "go depth 3");
   EXPECT_TRUE(legalAfter(START_FEN, "h2e2 h9g7", reply));
   ASSERT_FALSE(e.infoWith("pv").empty());
@@ -107,7 +114,7 @@ TEST(Uci, MultiPvLinesAreDistinctLegalAndBestFirst) {
     const std::string first = field(last[k], "pv");
     EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", "bestmove " + first)) << first;
     firsts.insert(first);
-    if (k > 0) EXPECT_GE(std::stoi(field(last[k - 1], "cp")), std::stoi(field(last[k], "cp")));
+    if (k > 0) { EXPECT_GE(std::stoi(field(last[k - 1], "cp")), std::stoi(field(last[k], "cp"))); }
   }
   EXPECT_EQ(firsts.size(), 4u);
   EXPECT_EQ(moveOf(reply), field(last[0], "pv"));

@@ -44,10 +44,11 @@ std::string next() {
 TEST(LineReader, WholeLinesOnlyAndWhatCameWithThemAtOnce) {
   PipeInput in;
   EXPECT_FALSE(inputAvailable());
-  in.write("go dep");
+  in.write("isready\ngo dep");
+  EXPECT_EQ(next(), "isready");
   EXPECT_FALSE(inputAvailable());
   EXPECT_EQ(readLine(), nullptr);
-  in.write("th 5 \t\r\nstop\r\n\nquit");
+  in.write("th 5 \t\r\nstop\r\n \t\r\nquit");
   EXPECT_EQ(next(), "go depth 5");
   EXPECT_TRUE(inputAvailable());  // already in the buffer: no new data needed
   EXPECT_EQ(next(), "stop");
