@@ -1,6 +1,5 @@
-// The position: set-up from FEN text, make and unmake over random walks
-// against the test kit's from-scratch values and rule walk, and a long game
-// trimmed to its tail.
+// The position: FEN set-up, make and unmake over random walks and a trimmed
+// long game, against the test kit's from-scratch values and rule walk.
 #include <cstddef>
 #include <cstring>
 
@@ -20,7 +19,7 @@ constexpr const char* EMPTY_FIELD = "9/9/9/9/9/9/9/9/9/9";
   return ::testing::AssertionSuccess();
 }
 
-TEST(Fen, ReadWrittenBackOrRefusedLeavingAnEmptyBoard) {
+TEST(Fen, ReadWrittenBackOrRefusedLeavingAnEmptyBoardWhateverTheText) {
   const std::string k = "3k5/9/9/9/9/9/9/9/", start = "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR";
   const struct {
     std::string text;
@@ -57,14 +56,10 @@ TEST(Fen, ReadWrittenBackOrRefusedLeavingAnEmptyBoard) {
     const FenStatus status = b->setFen(c.text.c_str());
     EXPECT_EQ(status, c.status) << c.text;
     EXPECT_TRUE(harmless(*b, c.text, status));
-    if (status == FenStatus::Ok) {
-      EXPECT_EQ(kit::toFen(*b), c.read) << c.text;
-    }
+    EXPECT_TRUE(status != FenStatus::Ok || kit::toFen(*b) == c.read) << c.text << " read as " << kit::toFen(*b);
   }
   EXPECT_EQ(kit::newBoard()->setFen(nullptr), FenStatus::Empty);
-}
-
-TEST(Fen, ArbitraryTextNeverDoesHarm) {
+  // Any text at all.
   auto b = kit::newBoard();
   std::mt19937 rng(99);
   const std::string alphabet = "kabnrcpehKABNRCPEH0123456789/ -wrbx";

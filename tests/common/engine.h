@@ -1,11 +1,4 @@
 // The engine set up for tests, and judges of it written without its code.
-//   kit::useSyntheticTables();  // or useShippedScript() (data/PosVal.txt); switching reloads
-//   auto b = kit::boardFromFen("4k4/9/9/9/9/9/9/9/4A4/4K4 w");  // EXPECTs Ok; toFen gives it back
-//   kit::movesText(kit::legalMoves(*b));  // "d0d1 e0d0 ...": the engine's legal moves, sorted
-//   kit::ruleMoves(*b);  kit::attacked(*b, sq, side);  kit::reaches(*b, m);  // the rule walk
-//   EXPECT_TRUE(kit::matchesScratch(*b));  // key, score, signature, occupancy from the squares
-//   kit::randomGames(games, plies, seed, [](Board& b) { ... });  // taken back afterwards
-//   std::mt19937 rng(7);  kit::randomPlacement(rng);  kit::colourMirror(fen);  kit::fileMirror(fen);
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,20 +13,20 @@
 
 namespace kit {
 
-// Every table a test needs. Synthetic: fixed material per type, random
-// placement values, an all-zero evaluation script.
+// Every table a test needs (switching reloads them). Synthetic: fixed material
+// per type, random placement values, an all-zero evaluation script.
 void useSyntheticTables();
-void useShippedScript();
+void useShippedScript();  // data/PosVal.txt
 
 // Heap boards (too big for the stack); synthetic tables set up if none are.
 std::unique_ptr<Board> newBoard();
-std::unique_ptr<Board> boardFromFen(const std::string& fen);
+std::unique_ptr<Board> boardFromFen(const std::string& fen);  // EXPECTs the set-up to succeed
 std::string toFen(const Board& b);  // board and side fields
 std::string colourMirror(const std::string& fen);  // ranks reversed, colours and side swapped
 std::string fileMirror(const std::string& fen);
 
 std::string moveText(Move m);  // "h2e2", ranks counted from red's back rank
-std::string movesText(const std::vector<Move>& moves);
+std::string movesText(const std::vector<Move>& moves);  // "d0d1 e0d0 ...", sorted
 std::vector<Move> legalMoves(Board& b);
 bool isLegal(Board& b, const std::string& text);  // a legal move of the position
 bool play(Board& b, const std::string& text);     // made when legal; false otherwise
@@ -57,7 +50,8 @@ struct Scratch {
 Scratch fromScratch(const Board& b);
 ::testing::AssertionResult matchesScratch(const Board& b);
 
-// Seeded games from the start, captures preferred a third of the time.
+// Seeded games from the start, captures preferred a third of the time; each
+// visited position, then the game taken back.
 void randomGames(int games, int maxPlies, unsigned seed, const std::function<void(Board&)>& visit);
 // Kings and a random subset of the other pieces on squares their kind may
 // hold; the side to move cannot take the king.

@@ -1,11 +1,7 @@
 // Child processes on real pipes, with deadlines so that a hang fails a test.
-//   kit::Engine engine;               // TOLVANE_BINARY in the build directory
-//   ASSERT_TRUE(engine.handshake());  // "ucci" ... "ucciok"
-//   engine.send("go depth 3");
-//   std::string reply = engine.waitFor("bestmove");  // or "<timeout>" / "<eof>"
-//   kit::Process tool(path, {"perft", "3"}, dir.path);  // a batch run: send, close the input, wait:
-//   EXPECT_EQ(tool.run("input\n"), 0);  then tool.lines, tool.out (raw stdout), tool.err
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -31,13 +27,15 @@ class Process {
   void send(const std::string& line) { sendRaw(line + "\n"); }
   void sendRaw(const std::string& bytes);
   void closeInput();
-  // Reads on to the first line not yet looked at for which `match` holds.
+  // Reads on to the first line not yet looked at for which `match` holds
+  // ("<timeout>" or "<eof>" when none comes).
   std::string waitUntil(const std::function<bool(const std::string&)>& match, int timeoutMs = 20000);
   std::string waitFor(const std::string& prefix, int timeoutMs = 20000) {
     return waitUntil([&](const std::string& line) { return startsWith(line, prefix); }, timeoutMs);
   }
   // Reads all output; the exit code, -1 after a signal or a kill at the deadline.
   int waitExit(int timeoutMs = 20000);
+  // A batch run: the input sent, then closed; the exit code.
   int run(const std::string& input, int timeoutMs = 20000) { return sendRaw(input), closeInput(), waitExit(timeoutMs); }
   std::vector<std::string> lines;  // every stdout line read so far
   void clearLines() { lines.clear(), seen_ = 0; }
@@ -70,5 +68,21 @@ struct TempDir {
     std::filesystem::copy_file(source, file(name), std::filesystem::copy_options::overwrite_existing);
   }
 };
+
+// A data file with the text (none at all for "-") given to a loader: its
+// verdict and what it wrote on stderr.
+struct Loaded {
+  bool ok;
+  std::string messages;
+};
+template <typename Load>
+Loaded loadText(const std::string& text, Load loader) {
+  static const TempDir dir;
+  std::filesystem::remove(dir.file("file"));
+  if (text != "-") dir.write("file", text);
+  ::testing::internal::CaptureStderr();
+  const bool ok = loader(dir.file("file").c_str());
+  return {ok, ::testing::internal::GetCapturedStderr()};
+}
 
 }  // namespace kit

@@ -1,6 +1,5 @@
-// The data files: the shipped ones load in silence; damaged ones, one table
-// per kind of file, never crash a loader and are refused, or read with their
-// bad values reported and clamped, as each loader promises.
+// The data files, one table of damaged ones per kind: never a crash; refused,
+// or read with their bad values reported and clamped, as each loader promises.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,22 +16,6 @@
 #include "eval/script.h"
 
 namespace {
-
-struct Loaded {
-  bool ok;
-  std::string messages;
-};
-
-// Writes the text (unless it is "-": no file) and loads it, stderr captured.
-template <typename Load>
-Loaded load(const std::string& text, Load loader) {
-  static const kit::TempDir dir;
-  std::filesystem::remove(dir.file("file"));
-  if (text != "-") dir.write("file", text);
-  testing::internal::CaptureStderr();
-  const bool ok = loader(dir.file("file").c_str());
-  return {ok, testing::internal::GetCapturedStderr()};
-}
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
   EXPECT_NE(text.find(from), std::string::npos) << from;
@@ -67,7 +50,7 @@ TEST(DataFiles, DamagedEvaluationScripts) {
        false, "allow a score"},
   };
   for (const auto& c : cases) {
-    const Loaded r = load(c.text, loadEvaluationScript);
+    const kit::Loaded r = kit::loadText(c.text, loadEvaluationScript);
     EXPECT_EQ(r.ok, c.ok) << c.message << "\n" << r.messages;
     EXPECT_NE(r.messages.find(c.message), std::string::npos) << c.message << "\n" << r.messages;
     EXPECT_TRUE(!r.ok || scriptScoreBound() < SCRIPT_SCORE_LIMIT) << c.message;
@@ -76,7 +59,7 @@ TEST(DataFiles, DamagedEvaluationScripts) {
   std::string lopsided = s;
   size_t at = lopsided.find("horse_value");
   for (int n = 0; n < 40; ++n) lopsided.replace(at = lopsided.find("\n   0", at), 5, "\n  50");
-  const Loaded r = load(lopsided, loadEvaluationScript);
+  const kit::Loaded r = kit::loadText(lopsided, loadEvaluationScript);
   EXPECT_TRUE(r.ok && r.messages.find("镜像不对称") != std::string::npos) << r.messages;
   EXPECT_LE(std::count(r.messages.begin(), r.messages.end(), '\n'), MIRROR_REPORT_MAX_LINES + 2);
 }
@@ -100,7 +83,7 @@ TEST(DataFiles, DamagedConfigIni) {
   };
   for (const auto& c : cases) {
     int size = 77;
-    const Loaded r = load(c.text, [&](const char* path) { return loadConfig(path, &size); });
+    const kit::Loaded r = kit::loadText(c.text, [&](const char* path) { return loadConfig(path, &size); });
     EXPECT_TRUE(r.ok == c.ok && size == c.size && r.messages.empty() != c.reported)
         << c.text << "\n" << r.messages;
   }
@@ -130,7 +113,7 @@ TEST(DataFiles, DamagedTimeManagement) {
   for (const auto& c : cases) {
     TimeManager tm;
     tm.movesDivisor = 0;
-    const Loaded r = load(c.text, [&](const char* path) { return loadTimeManagement(&tm, path); });
+    const kit::Loaded r = kit::loadText(c.text, [&](const char* path) { return loadTimeManagement(&tm, path); });
     EXPECT_TRUE(r.ok == c.ok && (*c.message ? r.messages.find(c.message) != std::string::npos : r.messages.empty()) &&
                 tm.movesDivisor == c.divisor) << c.text << "\n" << r.messages;
     EXPECT_TRUE(tm.movesDivisor >= 1 && tm.movesDivisor <= TM_MAX_MOVES_DIVISOR && tm.hardLimitFactor >= 1 &&
@@ -155,7 +138,7 @@ TEST(DataFiles, DamagedSearchOptionImages) {
   for (const std::string& image : images) {
     SearchOptions o;
     std::memset(&o, 0xA5, sizeof o);
-    EXPECT_TRUE(load(image, [&](const char* path) { return loadSearchOptions(&o, path); }).ok);
+    EXPECT_TRUE(kit::loadText(image, [&](const char* path) { return loadSearchOptions(&o, path); }).ok);
     for (int i = 0; i < OPTION_FIELD_COUNT; ++i) {
       const OptionField& f = OPTION_FIELDS[i];
       const int32_t v = getOptionField(o, f);

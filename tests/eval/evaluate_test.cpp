@@ -1,6 +1,5 @@
 // The static evaluation with the shipped script over positions of random
-// games and random placements: the attack test against the kit's rule walk,
-// both mirror images, bounds and lazy exits, and the direction of the score.
+// games and random placements.
 #include "common/engine.h"
 #include "config/searchoptions.h"
 #include "eval/evaluate.h"
@@ -51,10 +50,12 @@ TEST_F(EvaluateTest, AttackTestAgreesWithTheWalk) {
 // files changes no score: every rule is written for both sides alike and the
 // shipped grids are symmetric. Line threats count for the side that has
 // them. Every score stays far from the mate range, and a lazy exit never
-// returns a score inside the window.
-TEST_F(EvaluateTest, MirrorImagesScoreTheSameAndScoresStayBounded) {
+// returns a score inside the window. The side well ahead in material and
+// placement scores well ahead; knowledge 0 and plies past the reach of king
+// safety leave it out alike.
+TEST_F(EvaluateTest, MirrorImagesAgreeAndScoresStayBoundedAndFavourTheSideAhead) {
   std::mt19937 rng(7);
-  int threatened = 0, lines = 0;
+  int threatened = 0, lines = 0, ahead = 0;
   for (const std::string& fen : positions()) {
     auto b = kit::boardFromFen(fen), c = kit::boardFromFen(kit::colourMirror(fen));
     auto f = kit::boardFromFen(kit::fileMirror(fen));
@@ -68,11 +69,17 @@ TEST_F(EvaluateTest, MirrorImagesScoreTheSameAndScoresStayBounded) {
     ASSERT_TRUE(kb[BLACK] == kc[RED] && kb[RED] == kc[BLACK]) << fen;
     const int redLines = lineThreats(*b, RED), blackLines = lineThreats(*b, BLACK);
     ASSERT_TRUE(redLines == lineThreats(*c, BLACK) && redLines >= 0 && blackLines >= 0) << fen;
+    const int beyond = evaluate(*b, 40, -WIDE, WIDE, &tf);
     searchOptions.knowledgeLevel = 1;  // without line threats: the difference goes the threats' way
     const int withoutLines = evalWide(*b, &tc), own = (redLines - blackLines) * (b->sideToMove == RED ? 1 : -1);
+    searchOptions.knowledgeLevel = 0;
+    ASSERT_TRUE(evalWide(*b, &tc) == beyond && !tc && !tf) << fen;
     searchOptions.knowledgeLevel = 2;
     ASSERT_TRUE((full > withoutLines) == (own > 0) && (full < withoutLines) == (own < 0)) << fen;
     ASSERT_LE(std::abs(full), EVAL_SCORE_LIMIT) << fen;
+    const int material = kit::fromScratch(*b).score;  // and placement
+    ASSERT_TRUE(std::abs(material) < 900 || full * (material > 0 ? 1 : -1) > 300) << fen;
+    ahead += std::abs(material) >= 900;
     for (int k = 0; k < 4; ++k) {
       const int alpha = int(rng() % (2 * NO_SCORE)) - NO_SCORE, beta = alpha + 1 + int(rng() % 2000);
       const int s = evaluate(*b, 0, alpha, beta, &tb);
@@ -83,39 +90,21 @@ TEST_F(EvaluateTest, MirrorImagesScoreTheSameAndScoresStayBounded) {
   }
   EXPECT_GT(threatened, 3000);
   EXPECT_GT(lines, 150);
+  EXPECT_GT(ahead, 1000);
 }
 
-// The side well ahead in material and placement scores well ahead, and the side
-// attacking a bare king gains king safety and threat counts; knowledge 0 and
-// plies past the reach of king safety leave it out alike.
-TEST_F(EvaluateTest, ScoresFavourTheSideAheadAndTheAttacker) {
-  int ahead = 0;
-  for (const std::string& fen : positions()) {
-    auto b = kit::boardFromFen(fen);
-    const int material = kit::fromScratch(*b).score;  // and placement
-    int threats, plainThreats;  // far past the king-safety reach, or at knowledge 0: no king safety at all
-    const int beyond = evaluate(*b, 40, -WIDE, WIDE, &threats);
-    searchOptions.knowledgeLevel = 0;
-    ASSERT_TRUE(evalWide(*b, &plainThreats) == beyond && !plainThreats && !threats) << fen;
-    searchOptions.knowledgeLevel = 2;
-    if (std::abs(material) < 900) continue;
-    ++ahead;
-    ASSERT_GT(evalWide(*b, &threats) * (material > 0 ? 1 : -1), 300) << fen;
-  }
-  EXPECT_GT(ahead, 1000);
+// The side attacking a bare king gains king safety and threat counts. After
+// a king is taken (possible deep in a search) nothing reads out of range and
+// the score stays bounded, against the side without it.
+TEST_F(EvaluateTest, AttackersGainAndALostKingLosesWithinBounds) {
   auto b = kit::boardFromFen("4k4/9/4N4/4C4/9/9/9/4R4/9/3K5 b");
   int16_t threats[2];
   EXPECT_GT(kingSafety(*b, RED, &threats[BLACK], &threats[RED]), 0);
   EXPECT_TRUE(threats[RED] > 0 && threats[BLACK] == 0);
-}
-
-// After a king is taken (possible deep in a search) nothing reads out of
-// range and the score stays bounded, against the side without it.
-TEST_F(EvaluateTest, PositionWithoutAKing) {
-  auto b = kit::boardFromFen("3k5/9/9/9/9/9/9/9/4A4/3RK4 w");
+  b = kit::boardFromFen("3k5/9/9/9/9/9/9/9/4A4/3RK4 w");
   ASSERT_FALSE(b->makeMove(moveFromTo(0xC6, 0x36)));
-  int threats;
-  const int s = evalWide(*b, &threats);
+  int count = 0;
+  const int s = evalWide(*b, &count);
   EXPECT_TRUE(s < 0 && s >= -EVAL_SCORE_LIMIT) << s;
 }
 

@@ -38,9 +38,7 @@ constexpr long GRACE_MS = 400, STOP_MS = 300;
 constexpr long GRACE_MS = 150, STOP_MS = 100;
 #endif
 
-inline bool isFinal(const std::string& line) {
-  return kit::startsWith(line, "bestmove ") || line == "nobestmove";
-}
+inline bool isFinal(const std::string& line) { return kit::startsWith(line, "bestmove ") || line == "nobestmove"; }
 
 // The replies after "ucciok" (or all lines without it), less the search's "info" lines.
 inline std::vector<std::string> replies(const kit::Process& p) {
@@ -53,10 +51,7 @@ inline std::vector<std::string> replies(const kit::Process& p) {
 
 // "bestmove h2e2 ponder h9g7" -> "h2e2"; "" for any other line.
 inline std::string moveOf(const std::string& reply) {
-  std::istringstream words(reply);
-  std::string first, move;
-  words >> first >> move;
-  return first == "bestmove" ? move : "";
+  return kit::startsWith(reply, "bestmove ") ? reply.substr(9, reply.find(' ', 9) - 9) : "";
 }
 
 // The reply's move is legal after the FEN and the moves.

@@ -1,11 +1,14 @@
 // The staged move picker over positions of random games, with stored moves
-// (hash move, killers) of every kind: real, illegal, the enemy's, nonsense.
+// (hash move, killers) of every kind: real, illegal, the enemy's, nonsense;
+// its sorts; and the exchange evaluator on hand-made exchanges.
 #include <set>
 
 #include "common/engine.h"
+#include "frontend/movetext.h"
 #include "movegen/captureorder.h"
 #include "movegen/history.h"
 #include "movegen/picker.h"
+#include "movegen/see.h"
 
 namespace {
 
@@ -104,9 +107,33 @@ TEST(Picker, SortsAreStable) {
     std::vector<Move> b(a), expected(a.begin(), a.begin() + n);
     std::stable_sort(expected.begin(), expected.end(), [](Move x, Move y) { return x.score > y.score; });
     sortMoves(a.data(), 0, n);
-    while (!bubblePass(b.data(), 0, n)) {
-    }
+    while (!bubblePass(b.data(), 0, n)) {}
     for (int i = 0; i < n; ++i) ASSERT_TRUE(a[i].from == expected[i].from && b[i].from == expected[i].from);
+  }
+}
+
+// Screens that make or unmake a cannon's defence, a horse's blocked leg, a
+// rook behind a rook.
+TEST(StaticExchange, ScreensLegsAndBatteries) {
+  const int pawn = SEE_VALUE[PAWN], rook = SEE_VALUE[ROOK], horse = SEE_VALUE[HORSE];
+  const struct { const char *fen, *move; int value; } rows[] = {
+      {"3kc4/4a4/9/4p4/9/4R4/9/9/9/5K3 w", "e4e6", pawn - rook},  // cannon over its advisor
+      {"3kc4/9/9/4p4/9/4R4/9/9/9/5K3 w", "e4e6", pawn},           // no screen, no defence
+      {"3k5/3n5/9/4p4/9/4R4/9/9/9/5K3 w", "e4e6", pawn - rook},   // the horse guards
+      {"3k5/3n5/3a5/4p4/9/4R4/9/9/9/5K3 w", "e4e6", pawn},        // its leg is blocked
+      {"3k5/3n5/9/4n4/9/4R4/4R4/9/9/5K3 w", "e4e6", horse - rook + horse},  // rook behind
+      {"3k5/9/9/4r4/9/4P4/9/4C4/9/5K3 w", "e2e6", rook},          // cannon over a pawn
+  };
+  for (const auto& r : rows) {
+    auto b = kit::boardFromFen(r.fen);
+    const std::string before = kit::toFen(*b);
+    ASSERT_TRUE(kit::isLegal(*b, r.move)) << r.fen;
+    const Move m = textToMove(r.move);
+    EXPECT_EQ(staticExchange(*b, m), r.value) << r.fen;
+    EXPECT_EQ(exchangeAtLeast(*b, m, r.value), true) << r.fen;
+    EXPECT_EQ(exchangeAtLeast(*b, m, r.value + 1), false) << r.fen;
+    EXPECT_EQ(kit::toFen(*b), before) << "the board is left as it was";
+    EXPECT_TRUE(kit::matchesScratch(*b));
   }
 }
 

@@ -1,10 +1,11 @@
-// The line reader over a pipe: whole lines only, lines that came with an
-// earlier one available at once, the end of input. (Lines longer than a
-// pipe holds: the protocol tests.)
+// The platform layer: the line reader over a pipe (lines longer than a pipe
+// holds: the protocol tests), and the program's own path.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "platform/platform.h"
 
@@ -21,13 +22,7 @@ struct PipeInput {
     close(fds[0]);
     resetInput(0);
   }
-  void write(const std::string& s) {
-    for (size_t done = 0; done < s.size();) {
-      const ssize_t n = ::write(fds[1], s.data() + done, s.size() - done);
-      ASSERT_GT(n, 0);
-      done += static_cast<size_t>(n);
-    }
-  }
+  void write(const std::string& s) { ASSERT_EQ(::write(fds[1], s.data(), s.size()), ssize_t(s.size())); }
   void closeWriter() {
     if (fds[1] >= 0) close(fds[1]);
     fds[1] = -1;
@@ -60,4 +55,22 @@ TEST(LineReader, WholeLinesOnlyAndWhatCameWithThemAtOnce) {
   EXPECT_TRUE(inputAvailable());  // a read will not block: it reports the end
   EXPECT_EQ(readLine(), nullptr);
   EXPECT_TRUE(inputClosed());
+}
+
+// Whatever name started it, the path is the executable's own file; its
+// directory ends at the last separator of either kind.
+TEST(ProgramPath, IsTheRunningExecutableSplitAtTheLastSeparator) {
+  for (const char* name : {"./build/tolvane", "tolvane", ""})
+    EXPECT_EQ(programPath(name), std::filesystem::read_symlink("/proc/self/exe").string());
+  const std::tuple<std::string, int, std::string, std::string> rows[] = {
+      {"/opt/engines/tolvane", 12, "/opt/engines/", "tolvane"},
+      {"C:/Games\\Xq\\tolvane.exe", 11, "C:/Games\\Xq\\", "tolvane.exe"},
+      {"tolvane", -1, "", "tolvane"},
+      {"dir/", 3, "dir/", ""},
+  };
+  for (const auto& [path, at, directory, name] : rows) {
+    std::string dir = "x", file = "x";
+    EXPECT_EQ(splitPath(path, &dir, &file), at) << path;
+    EXPECT_TRUE(dir == directory && file == name) << path << ": " << dir << " " << file;
+  }
 }

@@ -1,6 +1,5 @@
-// Repetition through "position ... moves": a side that checks at every move
-// of the cycle loses. The engine avoids such a perpetual check of its own
-// and claims one its opponent runs into; and a null move ends the walk.
+// Repetition: perpetual check and chase lose for the side that keeps it up;
+// a null move ends the walk.
 #include <gtest/gtest.h>
 
 #include "common/engine.h"
@@ -12,13 +11,6 @@
 
 namespace {
 
-struct Cycle {
-  const char* what;
-  const char* position;
-  const char* repeat;  // the move back into the cycle's first position
-  bool claims;         // the engine should play it (else never)
-};
-
 // Black is a rook, a horse and a cannon up; the red rook checks the black
 // king between d9 and d8, twice round, and one more move repeats the start.
 // Both were confirmed with fairy-stockfish 1.1.12 (UCI_Variant xiangqi, depth
@@ -27,7 +19,9 @@ struct Cycle {
 // +11 pawns. Our engine at depths 2..10 avoids and claims; with the perpetual
 // rule taken out of its scoring it plays i8i9 in the first and g7i8 in the
 // second, as it does in the second without the game's history.
-const Cycle CYCLES[] = {
+// `repeat`: the move back into the cycle's first position; `claims`: the
+// engine should play it (else never).
+const struct { const char *what, *position, *repeat; bool claims; } CYCLES[] = {
     {"red, to move, would check a fourth time",
      "position fen 3k4R/9/9/9/rr2n1c2/9/9/9/9/2BAKAB2 b moves d9d8 i9i8 d8d9 i8i9 d9d8 i9i8 d8d9",
      "i8i9", false},
@@ -41,11 +35,10 @@ const Cycle CYCLES[] = {
 TEST(Repetition, PerpetualCheckLosesForTheCheckingSide) {
   kit::Engine engine;
   ASSERT_TRUE(engine.handshake());
-  for (const Cycle& c : CYCLES) {
+  for (const auto& c : CYCLES) {
     SCOPED_TRACE(c.what);
     engine.clearLines();
-    engine.send(c.position);
-    engine.send("go depth 6");
+    engine.send(std::string(c.position) + "\ngo depth 6");
     const std::string best = engine.waitFor("bestmove");
     ASSERT_EQ(best.rfind("bestmove ", 0), 0u) << best;
     const std::string move = best.substr(9, 4);
@@ -64,27 +57,14 @@ TEST(Repetition, PerpetualCheckLosesForTheCheckingSide) {
   EXPECT_EQ(engine.waitExit(), 0);
 }
 
-// The king walks d9-e9-d9 across two null moves: the position repeats, but
-// a cycle through a null move is no repetition.
-TEST(Repetition, TheWalkStopsAtANullMove) {
-  auto b = kit::boardFromFen("3k5/8R/9/9/9/9/9/9/9/5K3 w");
-  b->makeNullMove();
-  ASSERT_FALSE(b->makeMove(moveFromTo(0x36, 0x37)));
-  b->makeNullMove();
-  ASSERT_FALSE(b->makeMove(moveFromTo(0x37, 0x36)));
-  ASSERT_EQ(b->currentPly->zobrist, b->plyBase->zobrist);
-  int score = 0;
-  Move move;
-  EXPECT_EQ(checkRepetition(*b, 4, &score, &move), REP_NONE);
-}
-
 // From a game against a peer: the black rook follows the red cannon between
 // b7 and c7 (the cannon, unguarded, cannot take it back), and the rules gave
 // the game to red. With the chase rule the side to move at the end of such a
 // cycle is scored the loser when it chased and the winner when it was
 // chased; without it the cycle is a plain repetition. Judging it leaves the
-// board as it was.
-TEST(Repetition, APerpetualChaseLosesForTheChaser) {
+// board as it was. The walk stops at a null move: the king walking d9-e9-d9
+// across two of them repeats the position, but no cycle runs through one.
+TEST(Repetition, APerpetualChaseLosesForTheChaserAndTheWalkStopsAtANullMove) {
   const std::string game =
       "position startpos moves b0c2 h9g7 c3c4 g6g5 i3i4 b7b3 c2d4 b9c7 c4c5 b3g3 c5c6 g5g4 "
       "c6c7 h7c7 g0e2 a9b9 b2c2 b9b4 d4c6 b4b6 c2c7 b6c6 c7b7 i9h9 h0f1 c6b6 b7c7 b6c6 c7b7";
@@ -100,25 +80,30 @@ TEST(Repetition, APerpetualChaseLosesForTheChaser) {
     Move move;
     searchOptions.useChaseRule = 0;
     searchOptions.drawnRepetition = 0;
-    EXPECT_EQ(checkRepetition(*b, 3, &score, &move), REP_PLAIN);
     // Plain: half the side to move's material and placement, and the offset
     // (against it at an odd ply); with drawnRepetition the offset alone.
     const int half = b->currentPly->incrementalScore / 2;
     EXPECT_NE(half, 0);
-    EXPECT_EQ(score, half - evalScript.evalConstB);
+    EXPECT_TRUE(checkRepetition(*b, 3, &score, &move) == REP_PLAIN && score == half - evalScript.evalConstB) << score;
     searchOptions.drawnRepetition = 1;
-    EXPECT_EQ(checkRepetition(*b, 3, &score, &move), REP_PLAIN);
-    EXPECT_EQ(score, -evalScript.evalConstB);
+    EXPECT_TRUE(checkRepetition(*b, 3, &score, &move) == REP_PLAIN && score == -evalScript.evalConstB) << score;
     searchOptions.drawnRepetition = 0;
     searchOptions.useChaseRule = 1;
     EXPECT_EQ(checkRepetition(*b, 3, &score, &move), blackToMove ? REP_CHECKING : REP_CHECKED);
     EXPECT_EQ(score, blackToMove ? 3 - PERPETUAL : PERPETUAL - 3);
-    EXPECT_EQ(b->currentPly->zobrist, before.zobrist);
-    EXPECT_EQ(b->currentPly->captureExtensionBudget, before.captureExtensionBudget);
-    EXPECT_EQ(b->currentPly[-3].zobrist, key);
-    EXPECT_EQ(kit::toFen(*b), fen);
+    EXPECT_TRUE(b->currentPly->zobrist == before.zobrist && b->currentPly[-3].zobrist == key &&
+                b->currentPly->captureExtensionBudget == before.captureExtensionBudget && kit::toFen(*b) == fen);
   }
   searchOptions = shipped;
+  auto b = kit::boardFromFen("3k5/8R/9/9/9/9/9/9/9/5K3 w");
+  b->makeNullMove();
+  ASSERT_FALSE(b->makeMove(moveFromTo(0x36, 0x37)));
+  b->makeNullMove();
+  ASSERT_FALSE(b->makeMove(moveFromTo(0x37, 0x36)));
+  ASSERT_EQ(b->currentPly->zobrist, b->plyBase->zobrist);
+  int score = 0;
+  Move move;
+  EXPECT_EQ(checkRepetition(*b, 4, &score, &move), REP_NONE);
 }
 
 }  // namespace

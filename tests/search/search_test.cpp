@@ -1,26 +1,20 @@
 // The search in-process with the shipped evaluation script: the forced mates
-// of the fixture, the go driver's answers, false table matches, the best-line
-// check, the ply limits and the bounds of the principal variations.
+// of the fixture, the driver, the table's false matches, the best line, bounds.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 
-#include "board/tables.h"
 #include "common/engine.h"
 #include "config/searchoptions.h"
 #include "config/timemanager.h"
 #include "eval/evaluate.h"
-#include "frontend/gocommand.h"
+#include "frontend/movetext.h"
 #include "frontend/position.h"
-#include "movegen/picker.h"
 #include "search/hash/tt.h"
-#include "search/poll.h"
-#include "search/pruning.h"
 #include "search/pvcheck.h"
 #include "search/report.h"
 #include "search/search.h"
@@ -47,29 +41,26 @@ class Search : public ::testing::Test {
     stopRequested = 0;
     softDeadlineMs = hardDeadlineMs = INT64_MAX;
   }
-  // The position on the test's board and on the main search thread's (for
-  // the searches called directly).
+  // The position on the test's board and on the main search thread's.
   void setUp(const std::string& fen) {
     ASSERT_TRUE(setUpPosition(*board, fen.c_str())) << fen;
     searchThread(0).board.copyFrom(*board);
   }
   static SearchThread& thread() { return searchThread(0); }
-  // What a search shows: depth and score of every best line.
+  // What a search shows while this lives: depth and score of every best line.
   struct Shown : SearchReporter {
+    SearchReporter* const before = searchReporter;
+    Shown() { searchReporter = this; }
+    ~Shown() override { searchReporter = before; }
     std::vector<std::pair<int, int>> lines;
     std::vector<int> broken;  // the index of the move that could not be played
     void bestLine(const PvRecord&, int depth, int score) override { lines.push_back({depth, score}); }
     void brokenLine(const PvRecord&, int at) override { broken.push_back(at); }
   };
-  // The front end's "go depth N"; the best lines it showed.
+  // A search to a fixed depth, as "go depth N" asks; the best lines it showed.
   std::vector<std::pair<int, int>> goDepth(int depth, std::vector<int>* broken = nullptr) {
-    const SearchLimits limits = parseGoCommand(("go depth " + std::to_string(depth)).c_str(),
-                                               timeManager.movesDivisor, searchOptions.timedDepth);
     Shown shown;
-    SearchReporter* const before = searchReporter;
-    searchReporter = &shown;
-    searchGo(*board, limits);
-    searchReporter = before;
+    searchGo(*board, depthLimits(depth));
     if (broken != nullptr) *broken = shown.broken;
     return shown.lines;
   }
@@ -125,23 +116,11 @@ TEST_F(Search, TheDriverAnswersEveryPosition) {
   EXPECT_EQ(alphaBeta(thread(), 5, 3, -MATE, MATE, PV_NODE), 5 - MATE);
   Move m = NULL_MOVE;
   EXPECT_EQ(stored(0, &m), HASH_MISS);
-  goDepth(4);
-  EXPECT_EQ(rootPv.count, 0);
   // One way out of check (e9): played at once, shown as depth 1.
   setUp("5k3/9/9/9/9/9/9/9/9/3K1R3 b");
   const auto shown = goDepth(8);
   EXPECT_TRUE(rootPv.count == 1 && rootMoveLegal());
-  ASSERT_FALSE(shown.empty());
-  EXPECT_EQ(shown[0].first, 1);
-}
-
-TEST_F(Search, PliesBeyondTheLastFrameAreScoredStatically) {
-  setUp(START_FEN);
-  thread().iterationDepth = 200;
-  int threats = 0;
-  EXPECT_EQ(quiesce(thread(), MAX_PLY + 40, -500, 500),
-            evaluate(*board, MAX_PLY + 40 - 200, -500, 500, &threats));
-  EXPECT_LT(std::abs(alphaBeta(thread(), LEAF_PLY_LIMIT, 200, -MATE, MATE, PV_NODE)), MATE_BOUND);
+  EXPECT_TRUE(!shown.empty() && shown[0].first == 1);
 }
 
 TEST_F(Search, FalseTableMatchesNeverReachTheBoard) {
@@ -184,29 +163,22 @@ TEST_F(Search, TheLineCheckStoresGoodLinesAndStopsAtABrokenOne) {
   const int v = checkAndStorePv(thread(), 0);
   Move m = NULL_MOVE;
   int score = 0;
-  EXPECT_EQ(stored(4, &m, &score), 0);
-  EXPECT_TRUE(sameMove(m, line.moves[0]) && score == v) << score << " " << v;
+  EXPECT_TRUE(stored(4, &m, &score) == HASH_EXACT && sameMove(m, line.moves[0]) && score == v) << score << " " << v;
   board->makeMove(line.moves[0]);
-  EXPECT_EQ(stored(3, &m, &score), 0);
+  const int code = stored(3, &m, &score);
   board->unmakeMove();
-  EXPECT_TRUE(sameMove(m, line.moves[1]) && score == -v) << score << " " << v;
+  EXPECT_TRUE(code == HASH_EXACT && sameMove(m, line.moves[1]) && score == -v) << score << " " << v;
 
   // A first move that would expose its own king (the advisor leaves the
   // file the red rook watches) is refused: reported once per search, the
   // board restored, nothing stored.
   setUp("4k4/4a4/9/9/9/9/9/9/4R4/3K5 b");
   clearHash();
-  PvRecord& broken = thread().pvLines[0];
-  broken.count = 2;
-  broken.moves[0] = moveFromTo(squareAt(4, 1), squareAt(3, 2));
-  broken.moves[1] = moveFromTo(squareAt(4, 8), squareAt(4, 7));
+  thread().pvLines[0] = PvRecord{2, {textToMove("e8d7"), textToMove("e1e2")}, 0};
   allowPvReport();
   Shown shown;
-  SearchReporter* const before = searchReporter;
-  searchReporter = &shown;
   checkAndStorePv(thread(), 0);
   checkAndStorePv(thread(), 0);
-  searchReporter = before;
   EXPECT_EQ(thread().board.height(), 0);
   EXPECT_EQ(shown.broken, std::vector<int>{0});
   EXPECT_EQ(stored(0, &m), HASH_MISS);
@@ -226,11 +198,18 @@ TEST_F(Search, ReductionsAtPvNodesKeepTheBestLinePlayable) {
   searchOptions = shipped;
 }
 
-// The principal-variation lines stay within their bounds whatever the
-// search feeds them.
-TEST(PrincipalVariation, LinesNeverOutgrowTheirPly) {
-  SearchThread& t = searchThread(0);
-  const Move m = moveFromTo(squareAt(3, 5), squareAt(3, 6));
+// Plies beyond the last frame are scored statically, and the
+// principal-variation lines stay within their bounds whatever the search
+// feeds them.
+TEST_F(Search, DeepPliesAndLongLinesStayWithinTheirBounds) {
+  setUp(START_FEN);
+  thread().iterationDepth = 200;
+  int threats = 0;
+  EXPECT_EQ(quiesce(thread(), MAX_PLY + 40, -500, 500),
+            evaluate(*board, MAX_PLY + 40 - 200, -500, 500, &threats));
+  EXPECT_LT(std::abs(alphaBeta(thread(), LEAF_PLY_LIMIT, 200, -MATE, MATE, PV_NODE)), MATE_BOUND);
+  SearchThread& t = thread();
+  const Move m = textToMove("d4d3");
   for (PvRecord& line : t.pvLines) line.count = 0;
   updatePv(t, MAX_PLY - 1, m, 9);  // the deepest line has no child
   EXPECT_EQ(t.pvLines[MAX_PLY - 1].count, 1);

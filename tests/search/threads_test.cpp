@@ -1,7 +1,5 @@
-// Several search threads in one process: every answer a legal move of the
-// root, every thread's nodes counted, the node limit kept, the position left
-// as it was; the shared table read and written by two threads at once, each
-// entry read whole or not at all. Also run under ThreadSanitizer.
+// Several search threads in one process, and the table they share. Also run
+// under ThreadSanitizer.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,7 +8,6 @@
 #include "common/engine.h"
 #include "config/timemanager.h"
 #include "search/hash/tt.h"
-#include "search/report.h"
 #include "search/search.h"
 #include "search/searchstate.h"
 #include "search/thread.h"

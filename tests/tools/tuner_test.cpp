@@ -1,12 +1,10 @@
-// The evaluation tuner: its linear model of the static score against the
-// engine's own evaluation, its gradient against finite differences, and the
-// script it writes.
+// The evaluation tuner: its model against the engine's own evaluation, its
+// gradient against finite differences, and the script it writes.
 #include <cstdio>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "common/engine.h"
+#include "common/process.h"
 #include "config/evalscript.h"
 #include "config/searchoptions.h"
 #include "eval/evaluate.h"
@@ -79,20 +77,13 @@ TEST_F(TunerTest, GradientMatchesFiniteDifferences) {
   EXPECT_GT(tune::fitScale(data, theta), 0);
 }
 
-std::string fileText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Unchanged numbers give the script back byte for byte; changed ones are
 // read back by the engine's reader, everything else as it was.
 TEST_F(TunerTest, WrittenScriptReadsBackWithTheNewNumbers) {
   const std::string shipped = TOLVANE_DATA_DIR "/PosVal.txt";
   const std::string out = TOLVANE_BUILD_DIR "/tuned_test.txt";
   ASSERT_TRUE(tune::writeScript(shipped.c_str(), out.c_str(), params, start));
-  EXPECT_TRUE(fileText(out) == fileText(shipped));
+  EXPECT_TRUE(kit::readFile(out) == kit::readFile(shipped));
 
   std::vector<int> changed = start;
   for (size_t i = 0; i < params.size(); i += 7) changed[i] = std::min(params[i].high, start[i] + 3);
