@@ -51,7 +51,7 @@ void serveGo(EngineSession& session, const char* line) {
 void serveUciPosition(EngineSession& session, const char* line) {
   session.positionValid = servePosition(*session.board, line, session.positionValid);
   if (!session.positionValid) {
-    sendLine("info string refused position: %s", line);
+    sendLine("info string refused position: %.200s", line);
     return;
   }
   const char* p = findWord(line, "moves");
