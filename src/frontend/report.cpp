@@ -39,6 +39,10 @@ const char* pvText(const PvRecord& pv, char* out, int first = 0) {
   return out;
 }
 
+uint64_t nodesPerSecond(uint64_t nodes, int64_t ms) {
+  return ms > 0 ? nodes * 1000 / static_cast<uint64_t>(ms) : 0;
+}
+
 }  // namespace
 
 void ProtocolReporter::bookMove(Move m) {
@@ -57,7 +61,7 @@ void ProtocolReporter::bestLine(const PvRecord& pv, int depth, int score) {
 void ProtocolReporter::iterationDone(const PvRecord& pv, int depth, int score, int64_t ms,
                                      uint64_t nodes) {
   char moves[PV_TEXT_SIZE];
-  const uint64_t nps = ms > 0 ? nodes * 1000 / static_cast<uint64_t>(ms) : 0;
+  const uint64_t nps = nodesPerSecond(nodes, ms);
   sendLine("info depth %d%s score %d time %" PRId64 " nodes %" PRIu64 " nps %" PRIu64 " pv%s",
            depth, goLimits.multiPv > 1 ? " multipv 1" : "", score, ms, nodes, nps,
            pvText(pv, moves));
@@ -144,7 +148,7 @@ void sendUciLine(const PvRecord& pv, int depth, int score, int multiPv, int64_t 
                  uint64_t nodes) {
   char moves[PV_TEXT_SIZE], scoreText[32];
   formatUciScore(score, scoreText, sizeof scoreText);
-  const uint64_t nps = ms > 0 ? nodes * 1000 / static_cast<uint64_t>(ms) : 0;
+  const uint64_t nps = nodesPerSecond(nodes, ms);
   sendLine("info depth %d seldepth %d multipv %d score %s nodes %" PRIu64 " nps %" PRIu64
            " hashfull %d time %" PRId64 " pv%s",
            depth, std::max(searchThread(0).selDepth, depth), multiPv, scoreText, nodes, nps,
@@ -180,7 +184,7 @@ void UciReporter::rootMove(Move m, int number) {
 }
 
 void UciReporter::searchDone(int64_t ms, uint64_t nodes) {
-  const uint64_t nps = ms > 0 ? nodes * 1000 / static_cast<uint64_t>(ms) : 0;
+  const uint64_t nps = nodesPerSecond(nodes, ms);
   sendLine("info nodes %" PRIu64 " nps %" PRIu64 " hashfull %d time %" PRId64, nodes, nps,
            hashFullPermille(), ms);
 }
