@@ -131,7 +131,7 @@ SearchLimits parseUciGo(const char* line, int side, int movesDivisor, int timedD
   return l;
 }
 
-void sendBestMove(const PvRecord& pv, bool uci) {
+void sendBestMove(const PvRecord& pv, bool uci, bool claimDraw) {
   if (pv.count <= 0 || isNullMove(pv.moves[0])) {
     // Nothing to play (no legal move, or a search that found no line).
     sendLine(uci ? "bestmove (none)" : "nobestmove");
@@ -139,10 +139,11 @@ void sendBestMove(const PvRecord& pv, bool uci) {
   }
   char first[5], second[5];
   moveToText(pv.moves[0], first);
+  const char* claim = claimDraw ? " draw" : "";
   if (pv.count > 1) {
     moveToText(pv.moves[1], second);
-    sendLine("bestmove %s ponder %s", first, second);
+    sendLine("bestmove %s ponder %s%s", first, second, claim);
   } else {
-    sendLine("bestmove %s", first);
+    sendLine("bestmove %s%s", first, claim);
   }
 }

@@ -45,6 +45,7 @@ SearchLimits parseGoCommand(const char* line, int movesDivisor, int timedDepth,
 SearchLimits parseUciGo(const char* line, int side, int movesDivisor, int timedDepth,
                         int overheadMs);
 
-// "bestmove m1" or "bestmove m1 ponder m2" from a best line; when the line
-// is empty, "nobestmove" (UCI: "bestmove (none)").
-void sendBestMove(const PvRecord& pv, bool uci = false);
+// "bestmove m1" or "bestmove m1 ponder m2" from a best line, with " draw"
+// when m1 claims a drawn repetition; when the line is empty, "nobestmove"
+// (UCI: "bestmove (none)").
+void sendBestMove(const PvRecord& pv, bool uci = false, bool claimDraw = false);

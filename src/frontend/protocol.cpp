@@ -43,7 +43,10 @@ void serveGo(EngineSession& session, const char* line) {
   limits.useBook = ownBookOption;
   searchReporter = &reporterFor(session.protocol);
   searchGo(*session.board, limits);
-  sendBestMove(rootPv, uci);
+  // UCCI lets the engine claim the draw its move makes by repetition.
+  const bool claimDraw = !uci && rootPv.count > 0 && !isNullMove(rootPv.moves[0]) &&
+                         repeatsIntoDraw(*session.board, rootPv.moves[0]);
+  sendBestMove(rootPv, uci, claimDraw);
 }
 
 // A UCI position line: as UCCI's, with a word for the front end when the

@@ -74,3 +74,6 @@ void copyPv(PvRecord* destination, const PvRecord& source);
 enum RepetitionResult { REP_NONE = 0, REP_CHECKED = 1, REP_CHECKING = 2, REP_PLAIN = 3 };
 // The board is replayed through the cycle to judge a chase and left as it was.
 int checkRepetition(Board& board, int ply, int* score, Move* move);
+// Does playing m (a legal move) repeat a position in a cycle that neither
+// side loses? The board is left as it was.
+bool repeatsIntoDraw(Board& board, Move m);

@@ -6,6 +6,7 @@
 #include "common/process.h"
 #include "config/evalscript.h"
 #include "config/searchoptions.h"
+#include "frontend/movetext.h"
 #include "frontend/position.h"
 #include "search/search.h"
 
@@ -104,6 +105,24 @@ TEST(Repetition, APerpetualChaseLosesForTheChaserAndTheWalkStopsAtANullMove) {
   int score = 0;
   Move move;
   EXPECT_EQ(checkRepetition(*b, 4, &score, &move), REP_NONE);
+}
+
+
+// A move back into a drawn cycle claims the draw; one into a cycle that a
+// side loses, or one that repeats nothing, does not. The board is unchanged.
+TEST(Repetition, OnlyAMoveIntoADrawnCycleClaimsADraw) {
+  const struct { const char *position, *move; bool draw; } CASES[] = {
+      {"position startpos moves b0c2 b9c7 c2b0", "c7b9", true},
+      {"position startpos moves b0c2 b9c7 c2b0", "c7e8", false},
+      {"position fen 3k4R/9/9/9/rr2n1c2/9/9/9/9/2BAKAB2 b moves d9d8 i9i8 d8d9", "i8i9", false},
+  };
+  for (const auto& c : CASES) {
+    auto b = kit::newBoard();
+    ASSERT_TRUE(servePosition(*b, c.position, false));
+    const std::string fen = kit::toFen(*b);
+    EXPECT_EQ(repeatsIntoDraw(*b, textToMove(c.move)), c.draw) << c.position << " " << c.move;
+    EXPECT_EQ(kit::toFen(*b), fen);
+  }
 }
 
 }  // namespace
