@@ -126,7 +126,14 @@ CycleVerdict judgeCycle(Board& board, int plies, bool chases) {
     std::memcpy(saved, first, sizeof(PlyRecord) * (plies + 1));
     const uint32_t moving = board.movingPiece;
     for (int i = 0; i < plies; ++i) board.unmakeMove();
-    for (int i = 0; i < plies; ++i) chased[i & 1] &= chasedBy(board, saved[i].move);
+    // Once a side has chased no piece with every move so far, its other
+    // moves need not be looked at.
+    for (int i = 0; i < plies; ++i) {
+      if (chased[i & 1] != 0)
+        chased[i & 1] &= chasedBy(board, saved[i].move);
+      else
+        board.makeMove(saved[i].move);
+    }
     std::memcpy(first, saved, sizeof(PlyRecord) * (plies + 1));
     board.movingPiece = moving;
   } else {
