@@ -5,14 +5,17 @@
 // - perpetual check: every one of its moves gave check;
 // - perpetual chase: every one of its moves chased one and the same enemy
 //   piece (checks among them or not). A move chases a piece when, after it,
-//   the moved piece could take it, or another piece could that could not
-//   before (a discovered attack, or a defender just cut off); the capture
-//   must be legal (the king's side to move ignored), and the piece
-//     - undefended (no legal recapture), or
+//   another piece could take it that could not before (uncovered, freed
+//   from a pin, or a defender just cut off), or the moved piece could and did
+//   not merely slide along the line it already attacked the piece on. The
+//   capture must be legal and the piece
+//     - undefended (no legal recapture once it is taken), or
 //     - a rook attacked by a horse or a cannon, defended or not.
-//   Attacks by the king or by pawns never chase; kings and pawns that have
-//   not crossed the river are never chased; two pieces of one kind that can
-//   take each other offer an exchange, not a chase.
+//   A check that either side is in is left aside when captures and
+//   recaptures are judged: it must be answered, and that says nothing about
+//   the pieces. Attacks by the king or by pawns never chase; kings and pawns
+//   that have not crossed the river are never chased; two pieces of one kind
+//   that can take each other offer an exchange, not a chase.
 // A side that breaks a rule loses the cycle when the other does not; when
 // both do, the side that only checked loses to the side that chased (a
 // perpetual check is the graver offence); otherwise the cycle is a draw.
