@@ -8,7 +8,9 @@
 
 namespace {
 
-constexpr int MAX_CYCLE_PLIES = USABLE_RECORDS;
+// Longer cycles are judged on their checks alone: no side keeps up a chase
+// through so many moves.
+constexpr int MAX_CYCLE_PLIES = 64;
 
 bool crossedRiver(int side, int sq) {
   return side == BLACK ? rankOf(sq) > 7 : rankOf(sq) < 8;
@@ -36,9 +38,8 @@ bool defended(Board& board, int from, int to, bool checkAside) {
   board.toggleBits(from);
   Move replies[MAX_MOVES];
   const int n = generateMovesTo(board, to, side, replies, MASK_ALL);
-  bool found = false;
-  for (int i = 0; i < n && !found; ++i)
-    found = checkAside || !board.leavesKingAttacked(replies[i], side);
+  bool found = n > 0 && checkAside;
+  for (int i = 0; i < n && !found; ++i) found = !board.leavesKingAttacked(replies[i], side);
   board.toggleBits(from);
   board.squares[from] = static_cast<uint8_t>(piece);
   board.squares[to] = static_cast<uint8_t>(victim);

@@ -33,7 +33,7 @@ struct CycleVerdict {
 
 // Judges the cycle made by the last `plies` moves of the board's records: an
 // even number of reversible moves ending in the position they started from.
-// Without `chases` only checks are judged and the board is not touched;
-// with it the cycle is replayed, and the board and its records are left
-// exactly as they were.
+// Without `chases` (or for a cycle of more than 64 plies) only checks are
+// judged and the board is not touched; with it the cycle is replayed, and
+// the board and its records are left exactly as they were.
 CycleVerdict judgeCycle(Board& board, int plies, bool chases);
