@@ -42,10 +42,9 @@ constexpr int ROOT_REPETITION_WINDOW = 4;
 // reversible plies in a row.
 constexpr int QUIESCE_REPETITION_PLIES = 4;
 
-// ---- perpetual chase: a cycle longer than this is never judged a chase;
-// a threatened capture must win this much by exchange to count as one.
+// ---- perpetual chase: in the search, a cycle longer than this is judged on
+// its checks alone.
 constexpr int CHASE_MAX_CYCLE_PLIES = 16;
-constexpr int CHASE_MIN_GAIN = 100;
 
 // ---- null move
 constexpr int NULL_MOVE_DEPTH_CUT = 4;     // the null move searches depth - 4
