@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all run test test-release test-asan test-tsan fuzz tune deps clean
+.PHONY: all run test test-release test-asan test-tsan fuzz tune netdata train deps clean
 
 all: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -57,6 +57,30 @@ tune: all
 	  '$(BUILD)/tools/gendata selfplay $(TUNE_DIR)/positions-N.txt $(TUNE_GAMES) $$((101 * N)) $(TUNE_DEPTH)'
 	$(if $(PGN),$(BUILD)/tools/gendata pgn $(TUNE_DIR)/positions-peers.txt $(PGN))
 	$(BUILD)/tools/tune $(TUNE_DIR)/PosVal.txt $(TUNE_DIR)/positions-*.txt
+
+# The learned evaluation's training data: JOBS self-play processes of
+# NET_GAMES games each at NET_NODES nodes a search (process n seeded 211 n),
+# written in chunks to $(NETDATA_DIR)/chunks (a run started again with the
+# same numbers resumes), then every position once, shuffled, in
+# $(NETDATA_DIR)/train.tvnd.
+NET_GAMES   ?= 2000
+NET_NODES   ?= 10000
+NETDATA_DIR ?= $(BUILD)/netdata
+netdata: all
+	seq 1 $(JOBS) | xargs -P $(JOBS) -I N sh -c \
+	  '$(BUILD)/tools/gendata netdata $(NETDATA_DIR)/chunks $(NET_GAMES) $$((211 * N)) --nodes $(NET_NODES)'
+	$(BUILD)/tools/gendata netprep $(NETDATA_DIR)/train.tvnd $(NETDATA_DIR)/chunks/*.tvnd
+
+# Trains the learned evaluation on $(NETDATA_DIR)/train.tvnd with JOBS
+# threads: the net file $(TRAIN_DIR)/Network.nnue and the checkpoint beside
+# it are written after every epoch. TRAIN_OPTIONS go to tools/train (e.g.
+# "--epochs 20 --hidden 512", or "--resume" to go on from the checkpoint).
+TRAIN_DIR     ?= $(BUILD)/train
+TRAIN_OPTIONS ?=
+train: all
+	@mkdir -p $(TRAIN_DIR)
+	$(BUILD)/tools/train $(NETDATA_DIR)/train.tvnd --out $(TRAIN_DIR)/Network.nnue \
+	  --checkpoint $(TRAIN_DIR)/checkpoint.tvnc --threads $(JOBS) $(TRAIN_OPTIONS)
 
 # Installs the build tools on a fresh Debian machine when they are missing.
 deps:

@@ -7,64 +7,45 @@
 //   gendata pgn OUT FILE...                   games of the match tool's
 //                                             --pgn files
 //
+// And the records of the learned evaluation (TVND, see netdata.h):
+//
+//   gendata netdata DIR GAMES SEED [--nodes N | --depth D] [--chunk K]
+//   gendata netprep OUT IN... [--seed S]      every position once, shuffled
+//
 // The engine's data files are read from the directory above this program
 // (the build directory). A position is kept when its side to move is not in
 // check and the quiescence search finds nothing better than the static
 // score: no capture pending.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "board/board.h"
 #include "book/book.h"
 #include "config/searchoptions.h"
 #include "eval/evaluate.h"
-#include "frontend/gocommand.h"
 #include "frontend/position.h"
 #include "frontend/startup.h"
-#include "movegen/movegen.h"
-#include "search/hash/tt.h"
-#include "search/report.h"
 #include "search/search.h"
-#include "search/searchstate.h"
 #include "search/thread.h"
+#include "train/records.h"
+#include "tune/netdata.h"
+#include "tune/selfplay.h"
 #include "tune/tuner.h"
 
 namespace {
 
 constexpr int HASH_MB = 16;
 constexpr int DEFAULT_DEPTH = 6;
-// Random plies before the engine plays, and the largest score after them
-// that still makes a game worth playing.
-constexpr int RANDOM_PLIES_MIN = 4, RANDOM_PLIES_SPAN = 6;
-constexpr int OPENING_SCORE_LIMIT = 200;
 // Plies skipped at the start of every game (book territory).
 constexpr int SKIPPED_PLIES = 10;
-// Draw rules of the generator: plies without a capture, plies in all, and
-// the count of a position's occurrences.
-constexpr int QUIET_PLY_LIMIT = 120;
-constexpr int GAME_PLY_LIMIT = 300;
-constexpr int REPEAT_LIMIT = 3;
-// A game is won once the side to move's score stays beyond this for as
-// many plies in a row, or a mate is found.
-constexpr int WIN_SCORE = 1000;
-constexpr int WIN_PLIES = 8;
-
-std::vector<Move> legalMoves(Board& b) {
-  Move moves[MAX_MOVES];
-  const int n = generateAllMoves(b, b.sideToMove, moves);
-  std::vector<Move> legal;
-  for (int i = 0; i < n; ++i) {
-    if (b.makeMove(moves[i])) continue;
-    b.unmakeMove();
-    legal.push_back(moves[i]);
-  }
-  return legal;
-}
+// The network data's searches by default, and the seed of netprep's order.
+constexpr int NET_DEFAULT_NODES = 10000;
+constexpr uint64_t PREP_DEFAULT_SEED = 1;
 
 bool isQuietPosition(Board& b) {
   if (b.inCheck()) return false;
@@ -99,62 +80,17 @@ class GameRecord {
   std::vector<std::string> fens_;
 };
 
-void makeGameMove(Board& b, Move m) {
-  if (b.height() >= GAME_RECORD_LIMIT) b.trimHistory(GAME_RECORDS_KEPT);
-  b.makeMove(m);
-}
-
-int searchScore(Board& b, int depth) {
-  clearHash();
-  return searchGo(b, depthLimits(depth));
-}
-
-// Plays one game; returns red's score, or a negative number when the
-// opening was refused.
-double playGame(Board& b, std::mt19937& rng, int depth, GameRecord* record) {
-  setUpPosition(b, START_FEN);
-  const int randomPlies = RANDOM_PLIES_MIN + static_cast<int>(rng() % RANDOM_PLIES_SPAN);
-  for (int i = 0; i < randomPlies; ++i) {
-    const std::vector<Move> moves = legalMoves(b);
-    if (moves.empty()) return -1;
-    makeGameMove(b, moves[rng() % moves.size()]);
-  }
-  const int opening = searchScore(b, depth);
-  if (opening > OPENING_SCORE_LIMIT || opening < -OPENING_SCORE_LIMIT) return -1;
-
-  std::unordered_map<ZobristKey, int> seen;
-  int quietPlies = 0, winningPlies = 0, lastSign = 0;
-  for (int ply = randomPlies; ply < GAME_PLY_LIMIT; ++ply) {
-    const int side = b.sideToMove;
-    const int score = searchGo(b, depthLimits(depth));
-    if (rootPv.count == 0) return side == RED ? 0.0 : 1.0;  // no legal move: lost
-    const double sideWins = side == RED ? 1.0 : 0.0;
-    if (score >= MATE - MAX_PLY) return sideWins;
-    if (score <= -MATE + MAX_PLY) return 1.0 - sideWins;
-    const int sign = score > WIN_SCORE ? 1 : score < -WIN_SCORE ? -1 : 0;
-    // Both sides agree: the mover's sign flips every ply.
-    winningPlies = sign != 0 && sign == -lastSign ? winningPlies + 1 : sign != 0;
-    lastSign = sign;
-    if (winningPlies >= WIN_PLIES) return sign > 0 ? sideWins : 1.0 - sideWins;
-
-    if (ply >= SKIPPED_PLIES) record->add(b);
-    const Move m = rootPv.moves[0];
-    const bool capture = b.squares[m.to] != EMPTY;
-    makeGameMove(b, m);
-    quietPlies = capture ? 0 : quietPlies + 1;
-    if (capture) seen.clear();
-    if (++seen[b.currentPly->zobrist] >= REPEAT_LIMIT || quietPlies >= QUIET_PLY_LIMIT)
-      return 0.5;
-  }
-  return 0.5;
-}
-
 int selfPlay(Board& b, FILE* out, int games, unsigned seed, int depth) {
   std::mt19937 rng(seed);
   GameRecord record;
+  tune::GameRules rules;
+  rules.limits = depthLimits(depth);
+  const tune::PositionVisit visit = [&record](Board& board, int, Move, int ply) {
+    if (ply >= SKIPPED_PLIES) record.add(board);
+  };
   int positions = 0;
   for (int played = 0; played < games;) {
-    const double result = playGame(b, rng, depth, &record);
+    const double result = tune::playGame(b, rng, rules, visit);
     if (result < 0) {
       record.clear();
       continue;
@@ -206,14 +142,82 @@ int fromPgn(Board& b, FILE* out, const char* path) {
 int usage() {
   std::fprintf(stderr,
                "usage: gendata selfplay OUT GAMES SEED [DEPTH]\n"
-               "       gendata pgn OUT FILE...\n");
+               "       gendata pgn OUT FILE...\n"
+               "       gendata netdata DIR GAMES SEED [--nodes N | --depth D] [--chunk K]\n"
+               "       gendata netprep OUT IN... [--seed S]\n");
   return 2;
+}
+
+bool positiveNumber(const char* text, long* v) {
+  char* end = nullptr;
+  *v = std::strtol(text, &end, 10);
+  return end != text && *end == '\0' && *v > 0;
+}
+
+int netData(int argc, char** argv) {
+  tune::NetDataSettings s;
+  long games = 0, seed = 0, value = 0;
+  if (argc < 5 || !positiveNumber(argv[3], &games) || !positiveNumber(argv[4], &seed))
+    return usage();
+  s.games = int(games);
+  s.seed = static_cast<unsigned>(seed);
+  s.limits.nodes = NET_DEFAULT_NODES;
+  for (int i = 5; i < argc; i += 2) {
+    if (i + 1 >= argc || !positiveNumber(argv[i + 1], &value)) return usage();
+    if (std::strcmp(argv[i], "--nodes") == 0) {
+      s.limits.nodes = uint64_t(value);
+    } else if (std::strcmp(argv[i], "--depth") == 0) {
+      s.limits.depth = int(value);
+      s.limits.nodes = 0;
+    } else if (std::strcmp(argv[i], "--chunk") == 0) {
+      s.chunkGames = int(value);
+    } else {
+      return usage();
+    }
+  }
+  Board* b = startUpEngine(tune::buildDirectory(argv[0]), HASH_MB);
+  if (b == nullptr) return 1;
+  resetBookHeader();
+  tune::NetDataCount count;
+  const auto start = std::chrono::steady_clock::now();
+  const bool ok = tune::generateNetData(*b, argv[2], s, &count);
+  const double hours =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / 3600;
+  std::fprintf(stderr,
+               "gendata: %d chunks were there; %ld games played, %ld positions (%.1f a game), "
+               "%.0f nodes a search, %.0f positions an hour\n",
+               count.chunksSkipped, count.games, count.positions,
+               count.games ? double(count.positions) / double(count.games) : 0.0,
+               count.searches ? count.nodes / double(count.searches) : 0.0,
+               hours > 0 ? double(count.positions) / hours : 0.0);
+  releaseEngine(b);
+  return ok ? 0 : 1;
+}
+
+int netPrep(int argc, char** argv) {
+  std::vector<const char*> inputs;
+  uint64_t seed = PREP_DEFAULT_SEED;
+  for (int i = 3; i < argc; ++i) {
+    long value = 0;
+    if (std::strcmp(argv[i], "--seed") != 0) {
+      inputs.push_back(argv[i]);
+    } else if (i + 1 < argc && positiveNumber(argv[i + 1], &value)) {
+      seed = uint64_t(value);
+      ++i;
+    } else {
+      return usage();
+    }
+  }
+  if (inputs.empty()) return usage();
+  return net::prepareRecords(argv[2], inputs, seed) ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 4) return usage();
+  if (std::strcmp(argv[1], "netdata") == 0) return netData(argc, argv);
+  if (std::strcmp(argv[1], "netprep") == 0) return netPrep(argc, argv);
   const bool selfplay = std::strcmp(argv[1], "selfplay") == 0;
   if (!selfplay && std::strcmp(argv[1], "pgn") != 0) return usage();
   if (selfplay && argc < 5) return usage();
