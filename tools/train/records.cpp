@@ -119,7 +119,8 @@ bool readRecords(const char* path, std::vector<Record>* out, std::string* error)
   if (in == nullptr) return false;
   const size_t first = out->size();
   out->resize(first + static_cast<size_t>(count));
-  const bool whole = std::fread(out->data() + first, RECORD_BYTES, count, in) == size_t(count);
+  const bool whole =
+      count == 0 || std::fread(out->data() + first, RECORD_BYTES, count, in) == size_t(count);
   std::fclose(in);
   if (!whole) {
     out->resize(first);
@@ -141,7 +142,8 @@ bool writeRecords(const char* path, const std::vector<Record>& records) {
   std::FILE* out = std::fopen(path, "wb");
   if (out == nullptr) return false;
   bool ok = writeHeader(out) &&
-            std::fwrite(records.data(), RECORD_BYTES, records.size(), out) == records.size();
+            (records.empty() ||
+             std::fwrite(records.data(), RECORD_BYTES, records.size(), out) == records.size());
   ok = std::fclose(out) == 0 && ok;
   return ok;
 }
