@@ -1,9 +1,7 @@
-// Nets for the tests of the learned evaluation: random ones of any size in
-// the file format, and the net's score worked out from the squares alone.
+// Random nets in the file format of Network.nnue, and a net's score worked
+// out from the squares alone (64-bit sums), for the learned evaluation's tests.
 #pragma once
 
-#include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -13,23 +11,14 @@ namespace kit {
 
 struct TestNet {
   int hidden, buckets, scale;
-  std::vector<int16_t> weight;     // [1260][hidden]
-  std::vector<int16_t> bias;       // [hidden]
-  std::vector<int16_t> outWeight;  // [buckets][2 * hidden]
-  std::vector<int32_t> outBias;    // [buckets]
+  std::vector<int16_t> weight, bias, outWeight;  // [1260][H], [H], [B][2H]
+  std::vector<int32_t> outBias;                  // [B]
 };
-
-// Weights small enough that no 16- or 32-bit sum can wrap, with activations
-// on both sides of the clipping range.
+// Weights small enough that no sum wraps, activations on both sides of the clipping.
 TestNet randomNet(int hidden, int buckets, unsigned seed);
-// The file: header, then the payload.
-std::string netImage(const TestNet& net);
-// Writes the image to a file and loads it as the engine's net (EXPECTs it to load).
-void loadTestNet(const TestNet& net);
-
-// From the squares: the view's accumulator (side BLACK or RED) and the net's
-// score for the side to move, in 64-bit sums, clamped to +-limit.
+std::string netImage(const TestNet& net);  // header and payload
+void loadTestNet(const TestNet& net);      // as the engine's net (EXPECTs it to load)
 std::vector<int64_t> referenceAccumulator(const TestNet& net, const Board& b, int view);
-int referenceScore(const TestNet& net, const Board& b, int limit);
+int referenceScore(const TestNet& net, const Board& b, int limit);  // side to move's, clamped
 
 }  // namespace kit

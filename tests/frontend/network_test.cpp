@@ -1,5 +1,7 @@
-// The engine with the learned evaluation, through a real pipe: its binary
-// copied beside a random net and an option image with the switch on.
+// The engine with the learned evaluation through a real pipe: its binary
+// copied beside a random net and an option image with the switch on. It
+// answers legally with scores of its own; a missing or damaged net is named
+// once on stderr and the script plays instead.
 #include <algorithm>
 
 #include "common/netfiles.h"
@@ -7,8 +9,6 @@
 
 using namespace frontendtest;
 
-// With the net the engine answers legally, with scores of its own; a missing
-// or damaged net is named once on stderr and the script plays instead.
 TEST(Network, TheEnginePlaysWithTheNetAndWithoutIt) {
   kit::TempDir home;
   home.copyIn(TOLVANE_BINARY, "tolvane");
@@ -18,32 +18,28 @@ TEST(Network, TheEnginePlaysWithTheNetAndWithoutIt) {
   ASSERT_EQ(options.size(), 272u);
   options[0xBC] = 1;  // useNetwork
   home.write("HowToThink.opt", options);
-  const std::string net = kit::netImage(kit::randomNet(64, 8, 4));
-  const std::string go = "setoption bookfiles\nposition fen " + std::string(MIDGAME_FEN) + "\ngo depth 6\n";
   struct Run { std::string reply, score, err; };
   const auto play = [&]() {
     kit::Process p(home.file("tolvane"), {}, home.path);
-    p.send("ucci\n" + go);  // "quit" only after the answer: it would end the search
-    p.waitUntil(isFinal, 60000);
+    p.send("ucci\nposition fen " + std::string(MIDGAME_FEN) + "\ngo depth 6");
+    const std::string reply = p.waitUntil(isFinal, 60000);  // "quit" would end the search
     EXPECT_EQ(p.run("quit\n"), 0);
     std::string score;  // of the last iteration
     for (const std::string& l : p.lines)
       if (kit::startsWith(l, "info depth 6 score ")) score = l.substr(0, l.find(" time "));
-    const std::vector<std::string> r = replies(p);
-    return Run{r.empty() ? "" : r[0], score, p.err};
+    EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", reply)) << p.err;
+    return Run{reply, score, p.err};
   };
-  const Run script = play();  // no net beside it
-  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", script.reply));
+  const Run script = play();
   EXPECT_NE(script.err.find(home.file("Network.nnue") + ": cannot be opened"), std::string::npos) << script.err;
   EXPECT_NE(script.err.find("evaluates with the script"), std::string::npos) << script.err;
   EXPECT_EQ(std::count(script.err.begin(), script.err.end(), '\n'), 1) << script.err;
 
+  const std::string net = kit::netImage(kit::randomNet(64, 8, 4));
   home.write("Network.nnue", net);
   const Run learned = play();
-  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", learned.reply));
   EXPECT_EQ(learned.err, "");
-  EXPECT_FALSE(learned.score.empty());
-  EXPECT_NE(learned.score, script.score);
+  EXPECT_TRUE(!learned.score.empty() && learned.score != script.score) << learned.score;
 
   home.write("Network.nnue", net.substr(0, net.size() / 2));
   const Run damaged = play();
