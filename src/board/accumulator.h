@@ -10,7 +10,9 @@
 #include "types.h"
 
 // Entries by height modulo this (a power of two): above MAX_PLY, so the
-// whole line of a search has entries of its own.
+// whole line of a search has entries of its own. Each entry keeps the height
+// it was computed at, since a game's replay or a deeper line may have used
+// the same entry for a height 128 above since.
 constexpr int ACCUMULATOR_STACK = 128;
 constexpr int ACCUMULATOR_MASK = ACCUMULATOR_STACK - 1;
 static_assert((ACCUMULATOR_STACK & ACCUMULATOR_MASK) == 0 && ACCUMULATOR_STACK > MAX_PLY, "");

@@ -40,12 +40,14 @@ void checkHeader(const uint8_t* h, char* reason) {
     std::snprintf(reason, NET_REASON_MAX, "%u hidden values, not a multiple of %d in %d..%d",
                   hidden, NET_HIDDEN_STEP, NET_MIN_HIDDEN, NET_MAX_HIDDEN);
   else if (buckets < 1 || buckets > NET_MAX_BUCKETS)
-    std::snprintf(reason, NET_REASON_MAX, "%u output buckets, not 1..%d", buckets, NET_MAX_BUCKETS);
+    std::snprintf(reason, NET_REASON_MAX, "%u output buckets, not 1..%d", buckets,
+                  NET_MAX_BUCKETS);
   else if (fieldAt(h, 20) != NET_QA || fieldAt(h, 24) != NET_QB)
     std::snprintf(reason, NET_REASON_MAX, "scales QA %u and QB %u, not %d and %d", fieldAt(h, 20),
                   fieldAt(h, 24), NET_QA, NET_QB);
   else if (scale < 1 || scale > NET_MAX_OUTPUT_SCALE)
-    std::snprintf(reason, NET_REASON_MAX, "output scale %u, not 1..%d", scale, NET_MAX_OUTPUT_SCALE);
+    std::snprintf(reason, NET_REASON_MAX, "output scale %u, not 1..%d", scale,
+                  NET_MAX_OUTPUT_SCALE);
   else if (fieldAt(h, 32) != netPayloadBytes(hidden, buckets))
     std::snprintf(reason, NET_REASON_MAX, "payload of %u bytes announced, %u for its sizes",
                   fieldAt(h, 32), static_cast<unsigned>(netPayloadBytes(hidden, buckets)));
@@ -91,8 +93,8 @@ bool loadNetwork(const char* path, char* reason) {
   uint8_t header[NET_HEADER_BYTES];
   const size_t got = std::fread(header, 1, sizeof header, f);
   if (got < sizeof header)
-    std::snprintf(reason, NET_REASON_MAX, "%u bytes, shorter than the %d-byte header", static_cast<unsigned>(got),
-                  NET_HEADER_BYTES);
+    std::snprintf(reason, NET_REASON_MAX, "%u bytes, shorter than the %d-byte header",
+                  static_cast<unsigned>(got), NET_HEADER_BYTES);
   else
     checkHeader(header, reason);
   if (reason[0] == '\0') {

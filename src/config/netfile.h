@@ -46,7 +46,9 @@ constexpr size_t NET_REASON_MAX = 160;
 
 // Reads and checks the file (every header field, the length, the
 // checksum). True when the net is loaded; otherwise the net is absent and
-// `reason` (NET_REASON_MAX characters) says why in a few words.
+// `reason` (NET_REASON_MAX characters) says why in a few words. Read once at
+// start-up: a board's accumulators hold the sums of the net they were
+// computed with until its position is set up again.
 bool loadNetwork(const char* path, char* reason);
 // Forgets the net: the evaluation is the script's again.
 void unloadNetwork();

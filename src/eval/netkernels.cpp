@@ -57,8 +57,10 @@ __attribute__((target("avx2"))) int32_t outputAvx2(const int16_t* mover, const i
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(other + i));
     const __m256i wa = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights + i));
     const __m256i wb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights + n + i));
-    sum = _mm256_add_epi32(sum, _mm256_madd_epi16(_mm256_min_epi16(_mm256_max_epi16(a, zero), top), wa));
-    sum = _mm256_add_epi32(sum, _mm256_madd_epi16(_mm256_min_epi16(_mm256_max_epi16(b, zero), top), wb));
+    const __m256i ca = _mm256_min_epi16(_mm256_max_epi16(a, zero), top);
+    const __m256i cb = _mm256_min_epi16(_mm256_max_epi16(b, zero), top);
+    sum = _mm256_add_epi32(sum, _mm256_madd_epi16(ca, wa));
+    sum = _mm256_add_epi32(sum, _mm256_madd_epi16(cb, wb));
   }
   __m128i s = _mm_add_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
   s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0x4E));
@@ -90,8 +92,10 @@ __attribute__((target("sse4.1"))) int32_t outputSse41(const int16_t* mover, cons
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(other + i));
     const __m128i wa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + i));
     const __m128i wb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + n + i));
-    sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_min_epi16(_mm_max_epi16(a, zero), top), wa));
-    sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_min_epi16(_mm_max_epi16(b, zero), top), wb));
+    const __m128i ca = _mm_min_epi16(_mm_max_epi16(a, zero), top);
+    const __m128i cb = _mm_min_epi16(_mm_max_epi16(b, zero), top);
+    sum = _mm_add_epi32(sum, _mm_madd_epi16(ca, wa));
+    sum = _mm_add_epi32(sum, _mm_madd_epi16(cb, wb));
   }
   sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0x4E));
   sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0xB1));

@@ -41,7 +41,8 @@ void replay(const Board& b, int from, int h, Accumulator& acc) {
     for (int view = BLACK; view <= RED; ++view) {
       adds[view][addCount] = rowOf(view, r.movedCode, r.move.to);
       subs[view][subCount] = rowOf(view, r.movedCode, r.move.from);
-      if (r.capturedCode != EMPTY) subs[view][subCount + 1] = rowOf(view, r.capturedCode, r.move.to);
+      if (r.capturedCode != EMPTY)
+        subs[view][subCount + 1] = rowOf(view, r.capturedCode, r.move.to);
     }
     ++addCount;
     subCount += r.capturedCode != EMPTY ? 2 : 1;
