@@ -90,6 +90,7 @@ constexpr int MAX_PLY = 115;
 struct PlyRecord {
   uint8_t capturedCode;      // EMPTY for a quiet or null move
   uint8_t givesCheck;        // the move made from here checks the opponent
+  uint8_t movedCode;         // the piece the move made from here moved
   int32_t incrementalScore;  // material + placement, side to move's view
   uint32_t materialSignature;
   int32_t captureExtensionBudget;

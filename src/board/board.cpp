@@ -1,13 +1,15 @@
 #include "board/board.h"
 
 #include <cctype>
+#include <cstddef>
 #include <cstring>
 
 #include "board/tables.h"
 #include "board/zobrist.h"
 
 void Board::init() {
-  std::memset(this, 0, sizeof(Board));
+  std::memset(static_cast<void*>(this), 0, offsetof(Board, accumulatorHeight));
+  markAccumulatorsStale();
   for (int sq = 0; sq < 256; ++sq) squares[sq] = InBoard[sq] ? EMPTY : OFF_BOARD;
   plyBase = plyRecords + SENTINEL_RECORDS;
   for (int i = 0; i < SENTINEL_RECORDS; ++i) {
@@ -21,13 +23,18 @@ void Board::init() {
 }
 
 void Board::copyFrom(const Board& other) {
-  std::memcpy(static_cast<void*>(this), &other, sizeof(Board));
+  std::memcpy(static_cast<void*>(this), &other, offsetof(Board, accumulatorHeight));
+  markAccumulatorsStale();
   const auto rebase = [&](PlyRecord* p) {
     return p == nullptr ? p : plyRecords + (p - other.plyRecords);
   };
   plyBase = rebase(other.plyBase);
   currentPly = rebase(other.currentPly);
   for (PlyRecord& r : plyRecords) r.lastCaptureRecord = rebase(r.lastCaptureRecord);
+}
+
+void Board::markAccumulatorsStale() {
+  for (int32_t& h : accumulatorHeight) h = ACCUMULATOR_STALE;
 }
 
 void Board::clearBoard() {
@@ -42,6 +49,7 @@ void Board::clearBoard() {
   base.capturedCode = EMPTY;
   base.lastCaptureRecord = plyBase - 1;
   plyBase[-1].givesCheck = 0;
+  markAccumulatorsStale();
 }
 
 void Board::placePiece(int index, int file, int row) {
@@ -49,6 +57,7 @@ void Board::placePiece(int index, int file, int row) {
   toggleBits(sq);
   squares[sq] = static_cast<uint8_t>(index);
   pieceList[index] = static_cast<uint8_t>(sq);
+  accumulatorHeight[0] = ACCUMULATOR_STALE;
   PlyRecord& base = *plyBase;
   base.materialSignature |= PieceBit[index];
   base.zobrist ^= zobristKind[PieceKindOf[index]][sq];
@@ -201,4 +210,5 @@ void Board::trimHistory(int keep) {
   }
   plyBase[-1].givesCheck = baseInCheck;
   currentPly = plyBase + keep;
+  markAccumulatorsStale();  // every position has a new height
 }

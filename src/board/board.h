@@ -2,6 +2,7 @@
 // side to move and the stack of per-ply history records.
 #pragma once
 
+#include "board/accumulator.h"
 #include "board/lines.h"
 #include "types.h"
 
@@ -39,12 +40,18 @@ struct Board {
   PlyRecord plyRecords[TOTAL_RECORDS];
   PlyRecord* plyBase;     // &plyRecords[SENTINEL_RECORDS]
   PlyRecord* currentPly;  // record of the current position
+  // The net's accumulators, a cache the evaluation fills (hence mutable):
+  // entry h & ACCUMULATOR_MASK holds the position at height h when its
+  // height says h. Last in the record: init and copyFrom skip them.
+  mutable int32_t accumulatorHeight[ACCUMULATOR_STACK];
+  mutable Accumulator accumulators[ACCUMULATOR_STACK];
 
   // Creates an empty board (all playing squares empty, red to move).
   void init();
   // Becomes a copy of `other`, its game records included (the records'
-  // links point into this board's own stack).
+  // links point into this board's own stack); its accumulators are stale.
   void copyFrom(const Board& other);
+  void markAccumulatorsStale();
 
   int kingSquare(int side) const { return pieceList[kingIndex(side)]; }
   bool inCheck() const { return currentPly[-1].givesCheck != 0; }

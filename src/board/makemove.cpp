@@ -84,7 +84,9 @@ bool Board::makeMove(Move m) {
   cur->givesCheck = attacksKing(mover);
   cur->move = m;
   cur->capturedCode = static_cast<uint8_t>(captured);
+  cur->movedCode = static_cast<uint8_t>(piece);
   currentPly = next;
+  accumulatorHeight[(next - plyBase) & ACCUMULATOR_MASK] = ACCUMULATOR_STALE;
   sideToMove = static_cast<uint8_t>(otherSide(mover));
   return false;
 }
@@ -124,6 +126,7 @@ void Board::makeNullMove() {
   cur->givesCheck = 0;
   cur->lastCaptureRecord = cur;
   currentPly = next;
+  accumulatorHeight[(next - plyBase) & ACCUMULATOR_MASK] = ACCUMULATOR_STALE;
   sideToMove = static_cast<uint8_t>(otherSide(sideToMove));
 }
 

@@ -91,6 +91,7 @@ const OptionField OPTION_FIELDS[] = {
     OPTION_VALUE(singularMinDepth, 0, MAX_PLY - 1, 0),
     OPTION_VALUE(singularMargin, 0, MAX_MARGIN, 0),
     OPTION_SWITCH(drawnRepetition),
+    OPTION_SWITCH(useNetwork),
 };
 const int OPTION_FIELD_COUNT = sizeof OPTION_FIELDS / sizeof OPTION_FIELDS[0];
 

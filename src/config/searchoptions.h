@@ -78,7 +78,9 @@ struct SearchOptions {
   uint8_t useSingularExtension;    // 0xB8: a table move no other move comes near is
   uint8_t singularMinDepth;        // 0xB9:   searched a ply deeper, from this depth on
   int16_t singularMargin;          // 0xBA:   "near": within margin x depth of its score
-  uint8_t reservedBC[14];
+  uint8_t useNetwork;              // 0xBC: the learned evaluation (Network.nnue) in
+                                   //       place of the script, when the file loads
+  uint8_t reservedBD[13];
   uint8_t drawnRepetition;         // 0xCA: a plain repetition scores as a draw, not as
                                    //       half the material of the repeated position
   uint8_t reservedCB[63];
@@ -103,6 +105,7 @@ static_assert(offsetof(SearchOptions, printNewBest) == 0x8C, "");
 static_assert(offsetof(SearchOptions, lmrTableDivisor) == 0x94, "");
 static_assert(offsetof(SearchOptions, quiesceProbePlies) == 0xAF, "");
 static_assert(offsetof(SearchOptions, useContinuationHistory) == 0xB6, "");
+static_assert(offsetof(SearchOptions, useNetwork) == 0xBC, "");
 static_assert(offsetof(SearchOptions, drawnRepetition) == 0xCA, "");
 static_assert(offsetof(SearchOptions, knowledgeLevel) == 0x10A, "");
 static_assert(offsetof(SearchOptions, printMinDepth) == 0x10C, "");

@@ -1,13 +1,16 @@
 // The static evaluation: incremental score and tempo, then king safety and
 // line threats as the knowledge level and the node's depth allow, leaving
-// early whenever the score lies far enough outside the window.
+// early whenever the score lies far enough outside the window; or, with the
+// switch useNetwork and a loaded net, the net's score.
 #include "eval/evaluate.h"
 
 #include <algorithm>
 
 #include "board/board.h"
+#include "config/netfile.h"
 #include "config/searchoptions.h"
 #include "eval/evaltables.h"
+#include "eval/netscore.h"
 
 using namespace evalterm;
 
@@ -49,9 +52,24 @@ inline bool lazyExit(int s, int alpha, int beta, int margin, int* result) {
   return false;
 }
 
+// The net's score: no lazy exits, since it costs the same whatever the
+// window. The threat count is still king safety's, within its reach, so the
+// quiescence search tries its quiet checks where it did with the script.
+int networkEvaluation(const Board& board, int beyond, int* threatCount) {
+  *threatCount = 0;
+  if (searchOptions.knowledgeLevel > 0 && beyond <= KING_SAFETY_PLY_REACH) {
+    int16_t threats[2];
+    kingSafety(board, board.sideToMove, &threats[BLACK], &threats[RED]);
+    *threatCount = threats[board.sideToMove];
+  }
+  return networkScore(board, EVAL_SCORE_LIMIT);
+}
+
 }  // namespace
 
 int evaluate(const Board& board, int beyond, int alpha, int beta, int* threatCount) {
+  if (searchOptions.useNetwork && network.loaded)
+    return networkEvaluation(board, beyond, threatCount);
   *threatCount = 0;
   // Bounded, since a position whose king was taken carries a king's value.
   int s = bounded(board.currentPly->incrementalScore + phaseShift(board) + tempoBonus());

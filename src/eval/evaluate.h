@@ -1,6 +1,7 @@
 // Static evaluation for the side to move: the incremental material and
 // placement score plus tempo, king safety and line threats, with lazy exits
-// when the score lies far outside the window.
+// when the score lies far outside the window; or the learned evaluation's
+// score (useNetwork, with a loaded net).
 #pragma once
 
 #include "types.h"

@@ -12,9 +12,11 @@
 #include "book/book.h"
 #include "config/config.h"
 #include "config/evalscript.h"
+#include "config/netfile.h"
 #include "config/searchoptions.h"
 #include "config/timemanager.h"
 #include "eval/evaluate.h"
+#include "eval/netkernels.h"
 #include "eval/script.h"
 #include "frontend/gocommand.h"
 #include "frontend/output.h"
@@ -56,8 +58,17 @@ bool waitForFirstLine(Protocol* protocol) {
   }
 }
 
+// What is wrong with a data file and what the engine does about it, in
+// plain words on stderr and in UCI as an "info string".
+void tellFileProblem(const std::string& path, const std::string& reason, const char* consequence) {
+  std::fprintf(stderr, "tolvane: %s: %s; %s\n", path.c_str(), reason.c_str(), consequence);
+  std::fflush(stderr);
+  if (startupProtocol == Protocol::Uci)
+    sendLine("info string %s: %s; %s", path.c_str(), reason.c_str(), consequence);
+}
+
 // A data file that did not load: the message box, then the path and the
-// reason in plain words, on stderr and in UCI as an "info string".
+// reason.
 void reportDataFile(const std::string& path, const char* text, const char* caption,
                     const char* consequence) {
   askYesNo(text, caption);
@@ -68,10 +79,7 @@ void reportDataFile(const std::string& path, const char* text, const char* capti
   } else {
     reason = std::string("it cannot be opened (") + std::strerror(errno) + ")";
   }
-  std::fprintf(stderr, "tolvane: %s: %s; %s\n", path.c_str(), reason.c_str(), consequence);
-  std::fflush(stderr);
-  if (startupProtocol == Protocol::Uci)
-    sendLine("info string %s: %s; %s", path.c_str(), reason.c_str(), consequence);
+  tellFileProblem(path, reason, consequence);
 }
 
 // Front ends often start the engine from their own directory: a settings
@@ -108,6 +116,19 @@ void loadSearchSettings(const std::string& exeDirectory, const std::string& opti
   createBookTable(BOOK_TABLE_BITS);
   resetBookHeader();
   loadBook((exeDirectory + "OpenBook.dat").c_str());  // none: an empty book
+}
+
+// The net beside the program, read only when the switch asks for it; a net
+// that does not load leaves the script evaluating (no message box: the
+// engine plays on).
+void loadLearnedEvaluation(const std::string& exeDirectory) {
+  chooseNetKernels();
+  unloadNetwork();
+  if (!searchOptions.useNetwork) return;
+  const std::string path = exeDirectory + NET_FILE_NAME;
+  char reason[NET_REASON_MAX];
+  if (!loadNetwork(path.c_str(), reason))
+    tellFileProblem(path, reason, "the engine evaluates with the script");
 }
 
 }  // namespace
@@ -148,6 +169,7 @@ Board* startUpEngine(const std::string& exeDirectory, int fixedHashMb,
   buildHistoryTables();
   setSearchThreads(1);
   loadSearchSettings(exeDirectory, optionsPath);
+  loadLearnedEvaluation(exeDirectory);
   return board;
 }
 
