@@ -1,13 +1,10 @@
 // The opening book: damaged files, the probe's draws, the repertoire
 // (data/book/*.txt) in the built book, and the engine answering from it.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <random>
 #include <set>
 #include <sstream>
@@ -23,8 +20,7 @@ namespace {
 BookRecord record(uint32_t keyHigh, uint32_t keyLow, std::initializer_list<const char*> moves) {
   BookRecord r;
   std::memset(&r, 0, sizeof r);
-  r.keyHigh = keyHigh;
-  r.keyLow = keyLow;
+  r.keyHigh = keyHigh, r.keyLow = keyLow;
   for (const char* m : moves) r.moves[r.moveCount++] = textToMove(m);
   return r;
 }
@@ -32,8 +28,7 @@ BookRecord record(uint32_t keyHigh, uint32_t keyLow, std::initializer_list<const
 // A book file: a header claiming `declared` records (the real count when
 // negative), the records, less `cut` bytes at the end.
 std::string bookBytes(const std::vector<BookRecord>& records, long declared = -1, size_t cut = 0) {
-  BookHeader h{};
-  h.recordCount = static_cast<uint32_t>(declared < 0 ? long(records.size()) : declared);
+  const BookHeader h{static_cast<uint32_t>(declared < 0 ? long(records.size()) : declared), {}};
   std::string bytes(reinterpret_cast<const char*>(&h), sizeof h);
   for (const BookRecord& r : records) bytes.append(reinterpret_cast<const char*>(&r), sizeof r);
   return bytes.substr(0, bytes.size() - cut);
@@ -125,8 +120,8 @@ struct BookProbe : testing::Test {
   }
   std::string probe(Board& b) {  // "" for a miss
     BookRecord out;
-    bool found = false;
     PvRecord line{};
+    bool found = false;
     const Move m = probeBook(b, &line, &out, &found);
     EXPECT_EQ(found, !isNullMove(m));
     if (!found) return "";
@@ -162,8 +157,7 @@ TEST_F(BookProbe, OnlyLegalUnbannedMovesAreDrawnAndEachEvenly) {
 
   // The key is the current position's, history and all.
   b = kit::boardFromFen(START_FEN);
-  b->makeMove(textToMove("h2e2"));
-  b->makeMove(textToMove("h9g7"));
+  ASSERT_TRUE(kit::play(*b, "h2e2") && kit::play(*b, "h9g7"));
   bookFor(*b, {"h0g2"});
   EXPECT_EQ(probe(*b), "h0g2");
   b->makeMove(textToMove("h0g2"));
@@ -172,11 +166,9 @@ TEST_F(BookProbe, OnlyLegalUnbannedMovesAreDrawnAndEachEvenly) {
   // Banned moves are never chosen.
   b = kit::boardFromFen(START_FEN);
   bookFor(*b, {"h2e2", "b2e2"});
-  bannedMoves[0] = textToMove("h2e2");
-  bannedMoveCount = 1;
+  bannedMoves[0] = textToMove("h2e2"), bannedMoveCount = 1;
   for (int i = 0; i < 20; ++i) EXPECT_EQ(probe(*b), "b2e2");
-  bannedMoves[1] = textToMove("b2e2");
-  bannedMoveCount = 2;
+  bannedMoves[1] = textToMove("b2e2"), bannedMoveCount = 2;
   EXPECT_EQ(probe(*b), "");
 }
 

@@ -147,16 +147,12 @@ std::vector<Move> legalMoves(Board& b) {
   return out;
 }
 
-bool isLegal(Board& b, const std::string& text) {
-  for (Move m : legalMoves(b))
-    if (moveText(m) == text) return true;
-  return false;
-}
 bool play(Board& b, const std::string& text) {
   for (Move m : legalMoves(b))
     if (moveText(m) == text) return !b.makeMove(m);
   return false;
 }
+bool isLegal(Board& b, const std::string& text) { return play(b, text) && (b.unmakeMove(), true); }
 
 bool reaches(const Board& b, Move m) {
   const int c = b.squares[m.from], t = onBoard(m.to) ? b.squares[m.to] : OFF_BOARD;

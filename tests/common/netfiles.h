@@ -1,24 +1,17 @@
-// Random nets in the file format of Network.nnue, and a net's score worked
-// out from the squares alone (64-bit sums), for the learned evaluation's tests.
+// Random nets for the learned evaluation's tests, in the trainer's integers
+// and written by the trainer's writer (tools/train/netfile.h): the trainer's
+// net::integerScore is the independent judge of the engine's score.
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "board/board.h"
+#include "train/netfile.h"
 
 namespace kit {
 
-struct TestNet {
-  int hidden, buckets, scale;
-  std::vector<int16_t> weight, bias, outWeight;  // [1260][H], [H], [B][2H]
-  std::vector<int32_t> outBias;                  // [B]
-};
 // Weights small enough that no sum wraps, activations on both sides of the clipping.
-TestNet randomNet(int hidden, int buckets, unsigned seed);
-std::string netImage(const TestNet& net);  // header and payload
-void loadTestNet(const TestNet& net);      // as the engine's net (EXPECTs it to load)
-std::vector<int64_t> referenceAccumulator(const TestNet& net, const Board& b, int view);
-int referenceScore(const TestNet& net, const Board& b, int limit);  // side to move's, clamped
+net::IntNetwork randomNet(int hidden, int buckets, unsigned seed);
+std::string netImage(const net::IntNetwork& net);  // the file net::writeNetFile writes
+void loadTestNet(const net::IntNetwork& net);      // as the engine's net (EXPECTs it to load)
 
 }  // namespace kit

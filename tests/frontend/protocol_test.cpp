@@ -1,12 +1,15 @@
-// UCCI sessions with the built engine through a real pipe, the data files it
-// starts from, whole games against itself, and the bench's node count.
+// UCCI and UCI sessions with the built engine through a real pipe, the data
+// files it starts from, and the bench's node count.
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <random>
 #include <regex>
+#include <set>
 
+#include "common/netfiles.h"
+#include "frontend/position.h"
 #include "frontend/session.h"
 
 using namespace frontendtest;
@@ -87,11 +90,14 @@ TEST(Protocol, BadLinesAreIgnoredOrRefusedAndTheSessionGoesOn) {
 
 // Analysis answers only after "stop", and with a searched move: not from the
 // book at the start, not at once on a mate found. "isready" is answered
-// while it thinks; the end of input ends it with an answer and then "bye".
-TEST(Protocol, AnalysisWaitsForStopAndIsreadyIsAnsweredMeanwhile) {
+// while it thinks. Helper threads think with it: announced in the
+// handshake, set in either form of setoption, stopped with it within the
+// stop latency, ended and started again between searches. The end of input
+// ends an analysis with an answer and then "bye".
+TEST(Protocol, ThreadsAnalyseUntilStopAndIsreadyIsAnsweredMeanwhile) {
   kit::Engine engine;
   ASSERT_TRUE(engine.handshake());
-  engine.send("setoption hashsize 17");  // a resized table
+  engine.send("setoption hashsize 17\nsetoption threads 2");  // a resized table, a helper
   const auto stopped = [&](const std::string& fen, long waitMs) {
     engine.send("position fen " + fen + "\ngo infinite");
     EXPECT_EQ(engine.waitUntil(isFinal, waitMs), "<timeout>") << fen;
@@ -108,14 +114,23 @@ TEST(Protocol, AnalysisWaitsForStopAndIsreadyIsAnsweredMeanwhile) {
   EXPECT_EQ(engine.out.find("info depth 0 "), std::string::npos) << "a book move shown";
   EXPECT_EQ(stopped(MATE_IN_ONE_FEN, 500), "e1d1");
   engine.send("stop");  // no search: nothing to say
-  engine.send(std::string("position fen ") + MIDGAME_FEN + "\ngo infinite");
+  stopped(MIDGAME_FEN, 1000);
+  for (const char* threads : {"setoption threads 4", "setoption threads 1", "setoption threads 0",
+                              "setoption threads x", "setoption name threads value 2"}) {
+    engine.send(std::string(threads) + "\ngo depth 6");
+    EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 20000))) << threads;
+  }
+  const auto sent = Clock::now();
+  engine.send("go movetime 500");
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 5000)));
+  EXPECT_LT(msSince(sent), 500 + GRACE_MS);
+  engine.send("go infinite");
   ASSERT_TRUE(kit::startsWith(engine.waitFor("info depth 3"), "info depth 3"));
-  engine.closeInput();
-  EXPECT_EQ(engine.waitExit(5000), 0);
+  EXPECT_EQ(engine.run("", 5000), 0);
   const Lines r = replies(engine);
-  ASSERT_EQ(r.size(), 6u);
-  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", r[4]));
-  EXPECT_EQ(r[5], "bye");
+  ASSERT_EQ(r.size(), 14u);
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", r[12]));
+  EXPECT_EQ(r[13], "bye");
 }
 
 // The node count of the last search's summary ("info time=5ms nodes=22102 ..."); -1 if none.
@@ -163,60 +178,26 @@ TEST(Protocol, EveryGoKeepsToItsOwnLimitsAndPonderingWaitsForPonderhit) {
   }
 }
 
-// Helper threads think with the main one: announced in the handshake, set
-// in either form of setoption, stopped with it within the stop latency,
-// ended and started again between searches, gone at "quit".
-TEST(Protocol, ThreadsThinkTogetherAndStopTogether) {
-  kit::Engine engine;
-  ASSERT_TRUE(engine.handshake());
-  engine.send(std::string("setoption threads 2\nposition fen ") + MIDGAME_FEN + "\ngo infinite");
-  ASSERT_TRUE(kit::startsWith(engine.waitFor("info depth 5"), "info depth 5"));
-  auto sent = Clock::now();
-  engine.send("stop");
-  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 5000)));
-  EXPECT_LT(msSince(sent), STOP_MS);
-  for (const char* threads : {"setoption threads 4", "setoption threads 1", "setoption threads 0",
-                              "setoption threads x", "setoption name threads value 2"}) {
-    engine.send(std::string(threads) + "\ngo depth 6");
-    EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 20000))) << threads;
-  }
-  sent = Clock::now();
-  engine.send("go movetime 500");
-  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal, 5000)));
-  EXPECT_LT(msSince(sent), 500 + GRACE_MS);
-  engine.send("go infinite\nquit");
-  EXPECT_EQ(engine.waitExit(5000), 0);
-  EXPECT_EQ(engine.lines.back(), "bye");
-}
-
 // Lines that come while the engine thinks are served after its answer, in
-// order; "quit" among them still lets the search finish its first iteration.
-// Each iteration ends with the line front ends show.
-TEST(Protocol, LinesSentWhileThinkingAreServedAfterTheAnswer) {
+// order; each iteration ends with the line front ends show. "nobestmove"
+// only when no move may be chosen; banned moves are not played, until the
+// next position; newgame forgets the last searches; bookfiles switches the
+// book. "quit" while it thinks still lets the search finish an iteration.
+TEST(Protocol, LinesWhileThinkingNobestmoveBansNewgameAndBooks) {
   kit::Engine engine;
   ASSERT_TRUE(engine.handshake());
   engine.send(std::string("position fen ") + MIDGAME_FEN + "\ngo depth 5\nposition fen " + TWO_MOVES_FEN +
               "\ngo depth 3");
   EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", engine.waitUntil(isFinal)));
   EXPECT_TRUE(legalAfter(TWO_MOVES_FEN, "", engine.waitUntil(isFinal)));
-  engine.send(std::string("position fen ") + MATE_IN_ONE_FEN + "\ngo depth 7\nquit");
-  EXPECT_EQ(moveOf(engine.waitUntil(isFinal)), "e1d1");
-  EXPECT_EQ(engine.waitExit(), 0);
-  EXPECT_EQ(engine.lines.back(), "bye");
   const std::regex shown(R"(info depth 5 score -?\d+ time \d+ nodes [1-9]\d* nps \d+ pv( [a-i]\d[a-i]\d)+)");
   EXPECT_EQ(std::count_if(engine.lines.begin(), engine.lines.end(),
                           [&](const std::string& l) { return std::regex_match(l, shown); }), 1);
-}
-
-TEST(Protocol, NobestmoveOnlyWhenNoMoveMayBeChosenAndNewgameForgets) {
-  kit::Engine engine;
-  ASSERT_TRUE(engine.handshake());
   const auto go = [&](const std::string& setup, const std::string& command) {
     engine.send(setup + "\n" + command);
     return engine.waitUntil(isFinal);
   };
-  const std::string two = std::string("position fen ") + TWO_MOVES_FEN;
-  const std::string mid = std::string("position fen ") + MIDGAME_FEN;
+  const std::string two = std::string("position fen ") + TWO_MOVES_FEN, mid = std::string("position fen ") + MIDGAME_FEN;
   EXPECT_EQ(go(two, "go depth 0"), "nobestmove");
   EXPECT_TRUE(legalAfter(TWO_MOVES_FEN, "", go(two, "go depth 1")));  // nothing stale
   for (const char* command : {"go depth 3", "go time 5 increment 1", "go nodes 1000"})
@@ -228,10 +209,9 @@ TEST(Protocol, NobestmoveOnlyWhenNoMoveMayBeChosenAndNewgameForgets) {
   EXPECT_EQ(moveOf(go("banmoves e0e1", "go depth 3")), "e0f0");
   const std::string choice = moveOf(go(mid + "\nsetoption newgame", "go depth 4"));
   const std::string other = go("setoption newgame\nbanmoves " + choice, "go depth 4");
-  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", other));
-  EXPECT_NE(moveOf(other), choice);
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", other) && moveOf(other) != choice) << other;
   EXPECT_EQ(moveOf(go(mid + "\nsetoption newgame", "go depth 4")), choice);
-  EXPECT_EQ(std::count_if(engine.lines.begin(), engine.lines.end(), isFinal), 11);
+  EXPECT_EQ(std::count_if(engine.lines.begin(), engine.lines.end(), isFinal), 13);
   // Newgame forgets the last searches; bookfiles switches the book.
   const auto nodes = [&](const std::string& setup) {
     engine.clearLines();
@@ -246,15 +226,16 @@ TEST(Protocol, NobestmoveOnlyWhenNoMoveMayBeChosenAndNewgameForgets) {
   EXPECT_EQ(nodes("position startpos"), -1);  // answered from the book
   EXPECT_GT(nodes("setoption bookfiles\nposition startpos"), 0);
   EXPECT_EQ(nodes("setoption bookfiles " + std::string(TOLVANE_BUILD_DIR) + "/OpenBook.dat\nposition startpos"), -1);
-  engine.send("quit");
-  EXPECT_EQ(engine.waitExit(), 0);
+  engine.send(std::string("position fen ") + MATE_IN_ONE_FEN + "\ngo depth 7\nquit");
+  EXPECT_EQ(moveOf(engine.waitUntil(isFinal)), "e1d1");
+  EXPECT_TRUE(engine.waitExit() == 0 && engine.lines.back() == "bye");
 }
 
 // The binary copied into a directory of its own: the evaluation script must be
-// beside it (beside the file itself, when started through a link); the
-// settings files are read from the working directory first, then beside the
-// binary, and only warned about when missing or broken. Each failure names
-// its file; without the script the engine ends with a non-zero code.
+// beside it (beside the file itself, when started through a link); settings
+// files are read from the working directory first, then beside the binary,
+// and only warned about when missing or broken, as Network.nnue is. Each
+// failure names its file; without the script the engine exits non-zero.
 TEST(Protocol, DataFilesBesideTheBinaryAndInTheWorkingDirectory) {
   kit::TempDir home, elsewhere;
   home.copyIn(TOLVANE_BINARY, "tolvane");
@@ -287,6 +268,37 @@ TEST(Protocol, DataFilesBesideTheBinaryAndInTheWorkingDirectory) {
   r = start(elsewhere.path, elsewhere.file("linked"), "uci");
   EXPECT_EQ(r.code, 0);
   EXPECT_NE(r.out.find("uciok\nreadyok\n"), std::string::npos) << r.out;
+  // The learned evaluation switched on: a missing net is named once and the
+  // script plays; a net plays with scores of its own; a damaged one is named
+  // and the script plays again.
+  std::string options = kit::readFile(home.file("HowToThink.opt"));
+  ASSERT_EQ(options.size(), 272u);
+  options[0xBC] = 1;  // useNetwork
+  home.write("HowToThink.opt", options);
+  const auto play = [&]() {  // out: the score line of the last iteration
+    kit::Process p(home.file("tolvane"), {}, home.path);
+    p.send("ucci\nposition fen " + std::string(MIDGAME_FEN) + "\ngo depth 6");
+    EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", p.waitUntil(isFinal, 60000))) << p.err;  // "quit" would end the search
+    const int code = p.run("quit\n");
+    std::string score;
+    for (const std::string& l : p.lines)
+      if (kit::startsWith(l, "info depth 6 score ")) score = l.substr(0, l.find(" time "));
+    return Run{code, score, p.err};
+  };
+  const Run script = play();
+  EXPECT_NE(script.err.find(home.file("Network.nnue") + ": cannot be opened"), std::string::npos) << script.err;
+  EXPECT_NE(script.err.find("evaluates with the script"), std::string::npos) << script.err;
+  EXPECT_EQ(std::count(script.err.begin(), script.err.end(), '\n'), 1) << script.err;
+  const std::string net = kit::netImage(kit::randomNet(64, 8, 4));
+  home.write("Network.nnue", net);
+  const Run learned = play();
+  EXPECT_TRUE(learned.code == 0 && learned.err.empty() && !learned.out.empty() && learned.out != script.out)
+      << learned.err << learned.out;
+  home.write("Network.nnue", net.substr(0, net.size() / 2));
+  const Run damaged = play();
+  EXPECT_NE(damaged.err.find("Network.nnue: payload cut short"), std::string::npos) << damaged.err;
+  EXPECT_EQ(damaged.out, script.out);
+
   std::filesystem::remove(home.file("PosVal.txt"));
   for (const char* first : {"ucci", "uci"}) {
     r = start(home.path, "", first);
@@ -298,51 +310,6 @@ TEST(Protocol, DataFilesBesideTheBinaryAndInTheWorkingDirectory) {
   EXPECT_NE(r.out.find("info string " + home.file("PosVal.txt")), std::string::npos) << r.out;
 }
 
-// The engine plays both sides on clocks in milliseconds that the test keeps.
-// Its budget is a small share of the clock: every answer comes within the
-// clock it was given. Every line it shows is legal, with a score in the mate range.
-TEST(Game, SelfPlayOnMillisecondClocks) {
-  constexpr int PLIES = 100, START_MS = 1000, INCREMENT_MS = 20;
-  kit::Engine engine;
-  ASSERT_TRUE(engine.handshake());
-  engine.send("setoption usemillisec true");
-  auto board = kit::boardFromFen(START_FEN);
-  long clock[2] = {START_MS, START_MS};
-  std::string moves;
-  for (int ply = 0; ply < PLIES; ++ply) {
-    long& mine = clock[ply % 2];
-    engine.send("position startpos" + (moves.empty() ? "" : " moves" + moves));
-    const size_t shown = engine.lines.size();
-    const auto sent = Clock::now();
-    engine.send("go time " + std::to_string(std::max(mine, 0L)) + " increment " +
-                std::to_string(INCREMENT_MS) + " opptime " + std::to_string(clock[1 - ply % 2]));
-    const std::string reply = engine.waitUntil(isFinal);
-    const long used = msSince(sent);
-    EXPECT_LE(used, std::max(mine, 0L) + GRACE_MS) << "ply " << ply << ": " << reply;
-    for (size_t i = shown; i < engine.lines.size(); ++i) {
-      const std::string& l = engine.lines[i];
-      const size_t score = l.find(" score "), pv = l.find(" pv ");
-      if (score == std::string::npos || pv == std::string::npos) continue;
-      EXPECT_LE(std::abs(std::stoi(l.substr(score + 7))), MATE) << l;
-      std::istringstream words(l.substr(pv + 4));
-      int made = 0, total = 0;
-      for (std::string m; words >> m; ++total) made += made == total && kit::play(*board, m);
-      EXPECT_EQ(made, total) << "ply " << ply << " after" << moves << ": " << l;
-      while (made-- > 0) board->unmakeMove();
-    }
-    if (kit::legalMoves(*board).empty()) {
-      EXPECT_EQ(reply, "nobestmove") << "ply " << ply;
-      break;
-    }
-    const std::string move = moveOf(reply);
-    ASSERT_TRUE(kit::play(*board, move)) << "ply " << ply << " after" << moves << ": " << reply;
-    moves += " " + move;
-    mine += INCREMENT_MS - used;
-  }
-  engine.send("quit");
-  EXPECT_EQ(engine.waitExit(), 0);
-}
-
 // The node count of the bench's last line, "nodes N time T nps K"; -1 if missing.
 static long benchNodes(kit::Process& bench) {
   EXPECT_EQ(bench.run("", 600000), 0) << bench.err;
@@ -350,10 +317,9 @@ static long benchNodes(kit::Process& bench) {
   return kit::startsWith(last, "nodes ") ? std::stol(last.substr(6)) : -1;
 }
 
-// Three runs side by side (about 6 s each in Release, 20 s under the
-// sanitizers): the shipped options twice alike, and the classic profile,
-// every later search technique off with the first evaluation script, at the
-// first design's signature.
+// Three runs side by side: the shipped options twice alike, and the classic
+// profile (every later search technique off, the first evaluation script) at
+// the first design's signature.
 TEST(Game, BenchCountsTheSameNodesEveryRun) {
   constexpr long CLASSIC_SIGNATURE = 26724986;
   kit::Process first(TOLVANE_BINARY, {"bench"}, TOLVANE_BUILD_DIR);
@@ -365,4 +331,125 @@ TEST(Game, BenchCountsTheSameNodesEveryRun) {
   EXPECT_GT(nodes, 0);
   EXPECT_EQ(benchNodes(second), nodes);
   EXPECT_EQ(benchNodes(classic), CLASSIC_SIGNATURE);
+}
+
+namespace {
+
+// "info depth 5 seldepth 9 multipv 2 score cp 12 nodes ..." -> the value after `word`.
+std::string field(const std::string& line, const std::string& word) {
+  const std::regex r(" " + word + " (\\S+( \\S+)?)");
+  std::smatch m;
+  if (!std::regex_search(line, m, r)) return "";
+  return word == "score" ? m[1].str() : m[1].str().substr(0, m[1].str().find(' '));
+}
+
+const std::regex INFO_LINE(
+    "info depth (\\d+) seldepth (\\d+) multipv \\d+ score (cp -?\\d+|mate -?\\d+) nodes (\\d+) nps (\\d+) "
+    "hashfull \\d+ time (\\d+) pv( [a-i]\\d[a-i]\\d)+");
+
+struct UciEngine : kit::Engine {
+  // Sends a position and a go line; the final reply, timed. Every line with
+  // a pv parses, a selective depth at least the depth, nps as nodes and time
+  // say, and every move of the line legal in turn.
+  std::string go(const std::string& position, const std::string& goLine, long* ms = nullptr) {
+    clearLines();
+    send(position);
+    const auto sent = Clock::now();
+    send(goLine);
+    const std::string reply = waitFor("bestmove ");
+    if (ms != nullptr) *ms = msSince(sent);
+    auto b = kit::newBoard();
+    const bool valid = servePosition(*b, position.c_str(), true);
+    for (const std::string& info : infoWith("pv")) {
+      std::smatch m;  // depth, seldepth, score, nodes, nps, time
+      if (!std::regex_match(info, m, INFO_LINE)) ADD_FAILURE() << info;
+      else EXPECT_TRUE(std::stoi(m[2]) >= std::stoi(m[1]) &&
+                       std::stoull(m[5]) == (m[6] == "0" ? 0 : std::stoull(m[4]) * 1000 / std::stoull(m[6]))) << info;
+      std::istringstream pv(info.substr(info.find(" pv ") + 4));
+      int made = 0, total = 0;
+      for (std::string move; pv >> move; ++total) made += made == total && kit::play(*b, move);
+      EXPECT_TRUE(!valid || made == total) << position << ": " << info;
+      while (made-- > 0) b->unmakeMove();
+    }
+    return reply;
+  }
+  std::vector<std::string> infoWith(const std::string& word) const {
+    std::vector<std::string> found;
+    for (const std::string& l : lines)
+      if (kit::startsWith(l, "info ") && l.find(" " + word + " ") != std::string::npos) found.push_back(l);
+    return found;
+  }
+};
+
+}  // namespace
+
+TEST(Uci, HandshakeLimitsInfoLinesSeveralLinesAndRefusedPositions) {
+  UciEngine e;
+  e.send("uci");
+  ASSERT_EQ(e.waitFor("uciok"), "uciok") << e.err;
+  for (const char* option : {"id name Tolvane", "option name Hash type spin default 32 min 16 max 1024",
+                             "option name MultiPV type spin default 1 min 1 max 128",
+                             "option name Threads type spin default 1 min 1 max 128", "option name Clear Hash type button"})
+    EXPECT_NE(std::find(e.lines.begin(), e.lines.end(), option), e.lines.end()) << option;
+  e.send("setoption name OwnBook value false\nucinewgame\nisready");
+  EXPECT_EQ(e.waitFor("readyok"), "readyok");
+  const std::string mid = std::string("position fen ") + MIDGAME_FEN;
+  long ms = 0;
+  // A single legal move, a depth, a clock of either side (the rest: the UCCI sessions).
+  EXPECT_EQ(e.go("position fen 3k1r3/9/9/9/9/9/9/9/9/4K4 w", "go depth 5"), "bestmove e0e1");
+  std::string reply = e.go("position startpos moves h2e2 h9g7", "go depth 3");
+  EXPECT_TRUE(legalAfter(START_FEN, "h2e2 h9g7", reply));
+  ASSERT_FALSE(e.infoWith("pv").empty());
+  EXPECT_EQ(field(e.infoWith("pv").back(), "depth"), "3");
+  reply = e.go(mid + " moves a3a4", "go wtime 100 btime 30000 winc 0 binc 0", &ms);  // black's clock
+  EXPECT_TRUE(legalAfter(MIDGAME_FEN, "a3a4", reply));
+  EXPECT_GT(ms, 200);
+  reply = e.go(mid, "go wtime 300 btime 30000 movestogo 1", &ms);
+  EXPECT_LT(ms, 300);
+  // A fixed time, a node count; analysis and pondering hear isready and
+  // answer only after stop or ponderhit.
+  e.go(mid, "go movetime 300", &ms);
+  EXPECT_TRUE(ms >= 280 && ms < 300 + GRACE_MS) << ms;
+  e.go(mid, "go nodes 20000");
+  const uint64_t nodes = std::stoull(field(e.infoWith("nodes").back(), "nodes"));
+  EXPECT_TRUE(nodes >= 20000 && nodes < 21000) << nodes;
+  for (const std::string end : {"stop", "ponderhit"}) {
+    e.send((end == "stop" ? "go infinite" : "go ponder wtime 30000 btime 30000") + std::string("\nisready"));
+    EXPECT_EQ(e.waitFor("readyok"), "readyok");
+    EXPECT_EQ(e.waitFor("bestmove", 300), "<timeout>") << end;
+    e.send(end);
+    EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", e.waitFor("bestmove", 3000))) << end;
+  }
+  // Mate scores in moves, from either side; a restricted root.
+  e.go(std::string("position fen ") + MATE_IN_ONE_FEN, "go depth 4");
+  EXPECT_EQ(field(e.infoWith("score").back(), "score"), "mate 1");
+  e.go("position fen 3k5/9/9/p8/9/9/9/9/4R4/4K4 b", "go depth 5");  // Rd1 mates after either move
+  EXPECT_EQ(field(e.infoWith("score").back(), "score"), "mate -1");
+  const std::string only = moveOf(e.go(mid, "go depth 4 searchmoves a3a4 i3i4 x"));
+  EXPECT_TRUE(only == "a3a4" || only == "i3i4") << only;
+  // Several lines: distinct legal first moves, best first, the answer line 1's.
+  e.send("setoption name MultiPV value 4\nsetoption name Threads value 2");
+  reply = e.go(mid, "go depth 6");
+  std::vector<std::string> last(4);
+  for (const std::string& info : e.infoWith("multipv"))
+    if (field(info, "depth") == "6") last.at(std::stoi(field(info, "multipv")) - 1) = info;
+  std::set<std::string> firsts;
+  for (size_t k = 0; k < last.size(); ++k) {
+    const std::string first = field(last[k], "pv");
+    EXPECT_TRUE(legalAfter(MIDGAME_FEN, "", "bestmove " + first)) << k << ": " << last[k];
+    firsts.insert(first);
+    if (k > 0) { EXPECT_GE(std::stoi(field(last[k - 1], "cp")), std::stoi(field(last[k], "cp"))); }
+  }
+  EXPECT_EQ(firsts.size(), 4u);
+  EXPECT_EQ(moveOf(reply), field(last[0], "pv"));
+  // A refused position or move is reported; go answers "bestmove (none)"
+  // there, as it does with no move to play. (Pondering: the UCCI sessions.)
+  EXPECT_EQ(e.go("position fen 3k5/9/9/9/9/9/1P7/9/9/4K4 w", "go depth 3"), "bestmove (none)");
+  EXPECT_FALSE(e.infoWith("refused").empty());
+  EXPECT_EQ(e.go(std::string("position fen ") + MATED_FEN, "go depth 3"), "bestmove (none)");
+  e.send("position startpos moves h2e2 h9h1\nisready");
+  EXPECT_EQ(e.waitFor("readyok"), "readyok");
+  EXPECT_FALSE(e.infoWith("h9h1:").empty());
+  e.send("quit");
+  EXPECT_EQ(e.waitExit(), 0);
 }

@@ -1,15 +1,21 @@
-// Move generation against independent judges: perft counts from another
-// engine, and properties over many positions against the kit's rule walk.
+// Move generation against independent judges (perft counts of another
+// engine, the kit's rule walk); the staged move picker, its sorts, and the
+// exchange evaluator.
 #include <fstream>
 #include <set>
 #include <sstream>
 
+#include "board/tables.h"
 #include "common/engine.h"
 #include "common/process.h"
-#include "board/tables.h"
+#include "frontend/movetext.h"
+#include "movegen/captureorder.h"
 #include "movegen/checks.h"
+#include "movegen/history.h"
 #include "movegen/movegen.h"
 #include "movegen/perft.h"
+#include "movegen/picker.h"
+#include "movegen/see.h"
 
 namespace {
 
@@ -51,22 +57,18 @@ TEST(Perft, CommandDividesAndRefusesBadInput) {
   kit::Process run(TOLVANE_BINARY, {"perft", "3", "4k4/r8/3N5/9/9/9/9/9/9/3K5", "b", "-", "-", "0", "1"});
   ASSERT_EQ(run.run(""), 0) << run.err;
   auto b = kit::boardFromFen("4k4/r8/3N5/9/9/9/9/9/9/3K5 b");
-  std::vector<std::string> divided, expected;
+  std::vector<Move> divided;
   uint64_t sum = 0;
   for (const std::string& line : run.lines)
-    if (line.size() > 6 && line[4] == ':') divided.push_back(line.substr(0, 4)), sum += std::stoull(line.substr(6));
-  for (Move m : kit::legalMoves(*b)) expected.push_back(kit::moveText(m));
-  std::sort(divided.begin(), divided.end()), std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(divided, expected);
+    if (line.size() > 6 && line[4] == ':')
+      divided.push_back(textToMove(line.substr(0, 4).c_str())), sum += std::stoull(line.substr(6));
+  EXPECT_EQ(kit::movesText(divided), kit::movesText(kit::legalMoves(*b)));
   EXPECT_EQ(sum, countPaths(*b, 3));
-  ASSERT_FALSE(run.lines.empty());
-  EXPECT_TRUE(kit::startsWith(run.lines.back(), "nodes " + std::to_string(sum) + " time ")) << run.lines.back();
-  const struct {
-    std::vector<std::string> args;
-    int code;
-  } bad[] = {{{"perft", "2", "rnbakabnr/9 w"}, 1},
-             {{"perft", "2", "4k4/9/9/9/9/9/9/9/9/4K4 w"}, 1},  // red could take the king
-             {{"perft", "9999"}, 1}, {{"perft", "-1"}, 2}, {{"perft", "x"}, 2}, {{"perft"}, 2}};
+  EXPECT_TRUE(!run.lines.empty() && kit::startsWith(run.lines.back(), "nodes " + std::to_string(sum) + " time "))
+      << run.out;
+  const struct { std::vector<std::string> args; int code; } bad[] = {{{"perft", "2", "rnbakabnr/9 w"}, 1},
+      {{"perft", "2", "4k4/9/9/9/9/9/9/9/9/4K4 w"}, 1},  // red could take the king
+      {{"perft", "9999"}, 1}, {{"perft", "-1"}, 2}, {{"perft", "x"}, 2}, {{"perft"}, 2}};
   for (const auto& c : bad) {
     kit::Process run(TOLVANE_BINARY, c.args);
     EXPECT_EQ(run.run(""), c.code) << c.args.back();
@@ -75,6 +77,11 @@ TEST(Perft, CommandDividesAndRefusesBadInput) {
 }
 
 std::string text(const Move* moves, int n) { return kit::movesText(std::vector<Move>(moves, moves + n)); }
+std::set<int> keys(const std::vector<Move>& moves) {
+  std::set<int> out;
+  for (Move m : moves) out.insert(m.from * 256 + m.to);
+  return out;
+}
 
 struct Seen { int checks = 0, mates = 0, quietChecks = 0; };
 
@@ -97,8 +104,7 @@ void checkPosition(Board& b, Seen& seen, bool everyPair) {
       to.insert(to.end(), buf, buf + (b.squares[sq] >> 4 != s ? generateMovesTo(b, sq, s, buf, MASK_ALL) : 0));
     }
     const std::string expected = text(all, nAll);
-    std::set<int> distinct;
-    for (int i = 0; i < nAll; ++i) distinct.insert(all[i].from * 256 + all[i].to);
+    const std::set<int> distinct = keys(std::vector<Move>(all, all + nAll));
     ASSERT_EQ(int(distinct.size()), nAll) << fen;
     ASSERT_EQ(kit::movesText(joined), expected) << fen;
     ASSERT_EQ(text(counted, countMoves(b, s, counted)), expected) << fen;
@@ -159,16 +165,131 @@ void checkPosition(Board& b, Seen& seen, bool everyPair) {
 TEST(Generation, PropertiesOverGamesPlacementsAndTheFixture) {
   Seen seen;
   int count = 0;
-  auto visit = [&](Board& b) {
-    if (!HasFatalFailure()) checkPosition(b, seen, count++ % 16 == 0);
-  };
+  auto visit = [&](Board& b) { if (!HasFatalFailure()) checkPosition(b, seen, count++ % 16 == 0); };
   kit::randomGames(40, 150, 99, visit);
   std::mt19937 rng(2024);
   for (int i = 0; i < 3000; ++i) visit(*kit::boardFromFen(kit::randomPlacement(rng)));
   for (const FixturePosition& p : fixture) visit(*kit::boardFromFen(p.fen));
-  EXPECT_GT(seen.checks, 300);
-  EXPECT_GT(seen.mates, 10);
-  EXPECT_GT(seen.quietChecks, 1000);
+  EXPECT_TRUE(seen.checks > 300 && seen.mates > 10 && seen.quietChecks > 1000)
+      << seen.checks << " " << seen.mates << " " << seen.quietChecks;
+}
+
+std::vector<Move> drain(MovePicker& p, bool quiescence) {
+  std::vector<Move> out;
+  for (Move m; out.size() <= 300 && !isNullMove(m = quiescence ? p.nextQuiescence() : p.next());) out.push_back(m);
+  EXPECT_TRUE(isNullMove(quiescence ? p.nextQuiescence() : p.next()));  // stays exhausted
+  return out;
+}
+
+// A stored move as the table or the killers may hand it over (any but an
+// elephant's step over the river: no position has one to store).
+Move randomStored(Board& b, std::mt19937& rng) {
+  Move moves[MAX_MOVES];
+  const int kind = int(rng() % 5), to = 0x33 + int(rng() % 10) * 16 + int(rng() % 9);
+  if (kind == 0) return NULL_MOVE;
+  if (kind <= 2) {
+    const int n = generateAllMoves(b, int(rng() % 2), moves);
+    return n ? moves[rng() % n] : NULL_MOVE;
+  }
+  const int from = kind == 3 ? 0x33 + int(rng() % 10) * 16 + int(rng() % 9) : int(rng() % 256);
+  const int index = b.squares[from] & 15;
+  return index == ELEPHANT_INDEX || index == ELEPHANT_INDEX + 1 ? NULL_MOVE : moveFromTo(from, to);
+}
+
+// With stored moves (hash move, killers) of every kind: real, illegal, the
+// enemy's, nonsense. Every pseudo-legal move exactly once (the legal ones in
+// check), the hash move first when playable and never when not; the
+// quiescence picker every evasion in check, else the captures worth trying,
+// quiet moves only where quiet checks are allowed, nothing unplayable.
+TEST(Picker, EveryMoveOnceHashMoveFirstFalseStoredMovesDropped) {
+  std::mt19937 rng(2024);
+  int checks = 0, hashFirst = 0;
+  static MovePicker frames[PICKER_FRAMES];
+  static HistoryTables history;
+  historyClear(history, true);
+  const auto pickerAt = [](int ply) { return &frames[PICKER_SENTINEL_FRAMES + ply]; };
+  kit::randomGames(100, 90, 99, [&](Board& b) {
+    if (HasFatalFailure()) return;
+    if (pickerAt(0)->board != &b) initPickers(frames, &b, &history);
+    const std::string fen = kit::toFen(b);
+    const int side = b.sideToMove;
+    Move all[MAX_MOVES];
+    const std::vector<Move> generated(all, all + generateAllMoves(b, side, all)), legal = kit::legalMoves(b);
+    for (bool quiescence : {false, true}) {
+      MovePicker& p = *pickerAt(1 + int(rng() % 30));
+      p.clearKillers();
+      for (Move* stored : {&p.killer1(), &p.killer2(), &p.captureKillers[0], &p.captureKillers[1]}) *stored = randomStored(b, rng);
+      p.threatCount = int(rng() % 4), p.quietCheckNode = rng() % 2 != 0;
+      const Move hash = randomStored(b, rng);
+      p.reset(checkedTableMove(b, hash));
+      const std::vector<Move> seq = drain(p, quiescence);
+      const std::set<int> got = keys(seq);
+      ASSERT_EQ(got.size(), seq.size()) << fen;
+      for (Move m : seq) ASSERT_TRUE(isPseudoLegal(b, side, m)) << fen << " " << kit::moveText(m);
+      if (isPseudoLegal(b, side, hash) && !isNullMove(hash)) {
+        ASSERT_TRUE(!seq.empty() && sameMove(seq[0], hash)) << fen << " " << kit::moveText(hash);
+        hashFirst += !quiescence;
+      }
+      for (Move m : legal)
+        ASSERT_TRUE(!(b.inCheck() || !quiescence) || got.count(m.from * 256 + m.to)) << fen << " " << kit::moveText(m);
+      if (b.inCheck()) {
+        checks += !quiescence;
+      } else if (!quiescence) {
+        ASSERT_EQ(got, keys(generated)) << fen;
+      } else {
+        const bool quietsAllowed = p.quietCheckNode && p.threatCount >= QUIET_CHECK_MIN_THREATS;
+        for (Move m : generated) {
+          const bool worthIt = !isQuiet(b, m) && scoreCapture(b, &m) >= minCaptureScore;
+          ASSERT_TRUE(!worthIt || got.count(m.from * 256 + m.to)) << fen << " " << kit::moveText(m);
+        }
+        for (Move m : seq) ASSERT_TRUE(!isQuiet(b, m) || quietsAllowed || sameMove(m, hash)) << fen << " " << kit::moveText(m);
+      }
+    }
+    MovePicker& root = *pickerAt(0);
+    const int n = root.generateRootMoves();
+    ASSERT_EQ(kit::movesText(std::vector<Move>(root.moves, root.moves + n)), kit::movesText(legal)) << fen;
+  });
+  EXPECT_TRUE(checks > 100 && hashFirst > 500) << checks << " " << hashFirst;
+}
+
+// The sorts are stable, best first: equal scores keep their order.
+TEST(Picker, SortsAreStable) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 200; ++round) {
+    const int n = int(rng() % 40);
+    std::vector<Move> a(n + 1);  // sortMoves writes a sentinel past the end
+    for (int i = 0; i < n; ++i) a[i] = moveFromTo(i, 0, int(rng() % 5) - 2);
+    std::vector<Move> b(a), expected(a.begin(), a.begin() + n);
+    std::stable_sort(expected.begin(), expected.end(), [](Move x, Move y) { return x.score > y.score; });
+    sortMoves(a.data(), 0, n);
+    while (!bubblePass(b.data(), 0, n)) {}
+    for (int i = 0; i < n; ++i) ASSERT_TRUE(a[i].from == expected[i].from && b[i].from == expected[i].from);
+  }
+}
+
+// Screens that make or unmake a cannon's defence, a horse's blocked leg, a
+// rook behind a rook.
+TEST(StaticExchange, ScreensLegsAndBatteries) {
+  const int pawn = SEE_VALUE[PAWN], rook = SEE_VALUE[ROOK], horse = SEE_VALUE[HORSE];
+  const struct { const char *fen, *move; int value; } rows[] = {
+      {"3kc4/4a4/9/4p4/9/4R4/9/9/9/5K3 w", "e4e6", pawn - rook},  // cannon over its advisor
+      {"3kc4/9/9/4p4/9/4R4/9/9/9/5K3 w", "e4e6", pawn},           // no screen, no defence
+      {"3k5/3n5/9/4p4/9/4R4/9/9/9/5K3 w", "e4e6", pawn - rook},   // the horse guards
+      {"3k5/3n5/3a5/4p4/9/4R4/9/9/9/5K3 w", "e4e6", pawn},        // its leg is blocked
+      {"3k5/3n5/9/4n4/9/4R4/4R4/9/9/5K3 w", "e4e6", horse - rook + horse},  // rook behind
+      {"3k5/9/9/4r4/9/4P4/9/4C4/9/5K3 w", "e2e6", rook},          // cannon over a pawn
+  };
+  for (const auto& r : rows) {
+    auto b = kit::boardFromFen(r.fen);
+    const std::string before = kit::toFen(*b);
+    ASSERT_TRUE(kit::isLegal(*b, r.move)) << r.fen;
+    const Move m = textToMove(r.move);
+    EXPECT_EQ(staticExchange(*b, m), r.value) << r.fen;
+    EXPECT_EQ(exchangeAtLeast(*b, m, r.value), true) << r.fen;
+    EXPECT_EQ(exchangeAtLeast(*b, m, r.value + 1), false) << r.fen;
+    EXPECT_EQ(kit::toFen(*b), before) << "the board is left as it was";
+    EXPECT_TRUE(kit::matchesScratch(*b));
+  }
 }
 
 }  // namespace

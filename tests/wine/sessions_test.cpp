@@ -60,23 +60,31 @@ TEST_P(WineSession, CrLfBadInputMovesAndTheEndOfInput) {
   EXPECT_EQ(a[4], "bye");
 }
 
-// With a helper thread beside the main one: Windows threads and wake-ups.
+// A UCI session with a helper thread beside the main one (Windows threads
+// and wake-ups): a clock of black's, several lines, isready and stop while
+// it thinks, a refused position, and quit while it thinks.
 TEST_P(WineSession, ThinksOnTheClockAndHearsIsreadyStopAndQuit) {
   Exe e(GetParam());
-  e.send("ucci\nsetoption usemillisec true\nsetoption threads 2\nposition fen " + FEN +
-         "\ngo time 3000 increment 0");
+  e.send("uci");
+  EXPECT_EQ(e.waitFor("uciok"), "uciok\r") << e.err;
+  e.send("setoption name Threads value 2\nsetoption name MultiPV value 2\nposition fen " + FEN +
+         " moves c3c4\ngo wtime 100 btime 3000 winc 0 binc 0");
   auto sent = Clock::now();
-  EXPECT_TRUE(legalAfter(FEN, "", e.waitUntil(isFinal, 10000))) << e.err;
+  const std::string reply = e.waitFor("bestmove", 10000);
+  EXPECT_TRUE(legalAfter(FEN, "c3c4", reply.substr(0, reply.size() - 1))) << reply;
   EXPECT_LT(msSince(sent), 3000);
+  EXPECT_NE(e.out.find(" multipv 2 score cp "), std::string::npos);
   e.send("go infinite");
   ASSERT_TRUE(startsWith(e.waitFor("info depth 4"), "info depth 4"));
   e.send("isready");
   EXPECT_EQ(e.waitUntil([](const std::string& l) { return !startsWith(l, "info"); }), "readyok\r");
   sent = Clock::now();
   e.send("stop");
-  EXPECT_TRUE(legalAfter(FEN, "", e.waitUntil(isFinal, 10000)));
+  EXPECT_TRUE(startsWith(e.waitFor("bestmove", 10000), "bestmove "));
   EXPECT_LT(msSince(sent), 1000);
-  e.send("go infinite");
+  e.send("position fen 3k5/9/9/9/9/9/1P7/9/9/4K4 w\ngo depth 2");
+  EXPECT_EQ(e.waitFor("bestmove"), "bestmove (none)\r");
+  e.send("position fen " + FEN + "\ngo infinite");
   ASSERT_TRUE(startsWith(e.waitFor("info depth 3"), "info depth 3"));
   e.send("quit");
   EXPECT_EQ(e.waitExit(5000), 0);
@@ -107,25 +115,6 @@ TEST_P(WineSession, DataFilesBesideTheExeAndAMissingEvaluationScript) {
   EXPECT_EQ(missing.run("ucci\nisready\n", 10000), 1);
   EXPECT_EQ(missing.out.find("ucciok"), std::string::npos) << missing.out;
   EXPECT_NE(missing.err.find("评价脚本读取错误"), std::string::npos) << missing.err;
-}
-
-// A UCI session: handshake, a clock of black's, several lines, stop.
-TEST_P(WineSession, SpeaksUci) {
-  Exe e(GetParam());
-  e.send("uci");
-  EXPECT_EQ(e.waitFor("uciok"), "uciok\r") << e.err;
-  e.send("setoption name Threads value 2\nsetoption name MultiPV value 2\nposition fen " + FEN +
-         " moves c3c4\ngo wtime 100 btime 3000 winc 0 binc 0");
-  const std::string reply = e.waitFor("bestmove", 10000);
-  EXPECT_TRUE(legalAfter(FEN, "c3c4", reply.substr(0, reply.size() - 1))) << reply;
-  EXPECT_NE(e.out.find(" multipv 2 score cp "), std::string::npos);
-  e.send("go infinite");
-  ASSERT_TRUE(startsWith(e.waitFor("info depth 4"), "info depth 4"));
-  e.send("stop");
-  EXPECT_TRUE(startsWith(e.waitFor("bestmove", 2000), "bestmove "));
-  e.send("position fen 3k5/9/9/9/9/9/1P7/9/9/4K4 w\ngo depth 2");
-  EXPECT_EQ(e.waitFor("bestmove"), "bestmove (none)\r");
-  EXPECT_EQ(e.run("quit\n"), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, WineSession, ::testing::Values(false, true),
