@@ -21,9 +21,7 @@ int tablesInUse = 0;  // 1 synthetic, 2 shipped
 void setUp(int which) {
   if (tablesInUse == which) return;
   tablesInUse = which;
-  buildPieceTables();
-  initZobrist();
-  buildHistoryTables();
+  buildPieceTables(), initZobrist(), buildHistoryTables();
   if (which == 2 && !loadEvaluationScript(TOLVANE_DATA_DIR "/PosVal.txt")) std::abort();
   if (which == 1) {
     evalScript = EvalScript{};
@@ -39,9 +37,7 @@ void setUp(int which) {
         pieceSquareByIndex[i][sq] = InBoard[sq] ? pieceSquare[PieceKindOf[i]][sq] + pieceValue[PieceKindOf[i]] : 0;
     buildMoveDelta();
   }
-  buildMoveTables();
-  buildCaptureOrderTable();
-  buildEvalTables();
+  buildMoveTables(), buildCaptureOrderTable(), buildEvalTables();
 }
 
 // ---- the rules, on a bare square array (no engine table read)

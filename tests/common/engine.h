@@ -42,11 +42,7 @@ bool reaches(const Board& b, Move m);
 
 // Key, score (material and placement, side to move's view) and signature
 // from the squares; matchesScratch also checks frame, piece list, bit-lines.
-struct Scratch {
-  ZobristKey key;
-  int score;
-  uint32_t signature;
-};
+struct Scratch { ZobristKey key; int score; uint32_t signature; };
 Scratch fromScratch(const Board& b);
 ::testing::AssertionResult matchesScratch(const Board& b);
 

@@ -71,10 +71,7 @@ struct TempDir {
 
 // A data file with the text (none at all for "-") given to a loader: its
 // verdict and what it wrote on stderr.
-struct Loaded {
-  bool ok;
-  std::string messages;
-};
+struct Loaded { bool ok; std::string messages; };
 template <typename Load>
 Loaded loadText(const std::string& text, Load loader) {
   static const TempDir dir;

@@ -31,11 +31,7 @@ TEST(DataFiles, DamagedEvaluationScripts) {
   kit::useSyntheticTables();
   // The hand-set script: its numbers stay put while PosVal.txt is re-tuned.
   const std::string s = kit::readFile(TOLVANE_DATA_DIR "/ClassicPosVal.txt");
-  const struct {
-    std::string text;
-    bool ok;
-    const char* message;  // part of the report
-  } cases[] = {
+  const struct { std::string text; bool ok; const char* message; } cases[] = {  // message: part of the report
       {"-", false, ""},
       {"", false, "ends before item 1"},
       {s.substr(0, s.find("rook_value") + 60), false, "ends before item"},
@@ -53,8 +49,7 @@ TEST(DataFiles, DamagedEvaluationScripts) {
   };
   for (const auto& c : cases) {
     const kit::Loaded r = kit::loadText(c.text, loadEvaluationScript);
-    EXPECT_EQ(r.ok, c.ok) << c.message << "\n" << r.messages;
-    EXPECT_NE(r.messages.find(c.message), std::string::npos) << c.message << "\n" << r.messages;
+    EXPECT_TRUE(r.ok == c.ok && r.messages.find(c.message) != std::string::npos) << c.message << "\n" << r.messages;
     EXPECT_TRUE(!r.ok || scriptScoreBound() < SCRIPT_SCORE_LIMIT) << c.message;
   }
   // Grids that differ from their mirrors load, reported in a bounded number of lines.
@@ -62,17 +57,12 @@ TEST(DataFiles, DamagedEvaluationScripts) {
   size_t at = lopsided.find("horse_value");
   for (int n = 0; n < 40; ++n) lopsided.replace(at = lopsided.find("\n   0", at), 5, "\n  50");
   const kit::Loaded r = kit::loadText(lopsided, loadEvaluationScript);
-  EXPECT_TRUE(r.ok && r.messages.find("镜像不对称") != std::string::npos) << r.messages;
-  EXPECT_LE(std::count(r.messages.begin(), r.messages.end(), '\n'), MIRROR_REPORT_MAX_LINES + 2);
+  EXPECT_TRUE(r.ok && r.messages.find("镜像不对称") != std::string::npos &&
+              std::count(r.messages.begin(), r.messages.end(), '\n') <= MIRROR_REPORT_MAX_LINES + 2) << r.messages;
 }
 
 TEST(DataFiles, DamagedConfigIni) {
-  const struct {
-    std::string text;
-    bool ok;
-    int size;  // the hash size after loading, from 77
-    bool reported;
-  } cases[] = {
+  const struct { std::string text; bool ok; int size; bool reported; } cases[] = {  // size: from 77, as loaded
       {"hash 64 spare 1 333 444 555 666 777", true, 64, false},
       {"hash 128 spare 1 333 444 555 666 0", false, 128, true},  // what was read stays
       {"hash big spare 1 333 444 555 666 777", false, 77, true},
@@ -94,12 +84,7 @@ TEST(DataFiles, DamagedConfigIni) {
 // Whatever the file holds, the time budget's rules hold afterwards.
 TEST(DataFiles, DamagedTimeManagement) {
   const std::string good = "r 7 8 d 40 e 1 120 0.25 s 1 0.5 h 1 35 3.0 f 0 333 444 555 666 777";
-  const struct {
-    std::string text;
-    bool ok;
-    const char* message;  // "": none
-    int divisor;  // as loaded
-  } cases[] = {
+  const struct { std::string text; bool ok; const char* message; int divisor; } cases[] = {  // message "": none
       {good, true, "", 40},
       {replaced(good, "3.0", "1.0"), true, "", 40},  // the least hard limit
       {replaced(good, "777", "778"), false, "end mark", 40},
@@ -126,9 +111,8 @@ TEST(DataFiles, DamagedTimeManagement) {
   }
 }
 
-// Any image, short, long or random: every named field it covers is within
-// its range afterwards (the search indexes tables with several of them);
-// the bytes past a short image keep what they held.
+// Any image, short, long or random: every named field it covers is within its
+// range afterwards; the bytes past a short image keep what they held.
 TEST(DataFiles, DamagedSearchOptionImages) {
   const std::string built = kit::readFile(TOLVANE_BUILD_DIR "/HowToThink.opt");
   std::vector<std::string> images = {"", built.substr(0, 100), built + "tail", std::string(272, '\xFF')};
@@ -176,8 +160,7 @@ TEST(Makeopt, WritesEveryFieldAndRefusesBadTexts) {
     EXPECT_EQ(getOptionField(o, OPTION_FIELDS[i]), value(i)) << OPTION_FIELDS[i].name;
   dir.write("bad.txt", "useNullMove 1\niidDepth 0\n");
   kit::Process bad(tool, {dir.file("bad.txt"), dir.file("bad.opt")});
-  EXPECT_NE(bad.run(""), 0);
-  EXPECT_NE(bad.err.find(":2: iidDepth 0 is outside 1..115"), std::string::npos) << bad.err;
+  EXPECT_TRUE(bad.run("") != 0 && bad.err.find(":2: iidDepth 0 is outside 1..115") != std::string::npos) << bad.err;
   EXPECT_FALSE(std::filesystem::exists(dir.file("bad.opt")));
 }
 
@@ -197,10 +180,7 @@ TEST(NetFile, DamagedFilesAreRefusedAndTheScriptEvaluates) {
   net::IntNetwork back;
   std::string flipped = good;
   flipped[NET_HEADER_BYTES + 1000] ^= 4;
-  const struct {
-    std::string image;
-    const char* reason;  // part of it; "" for a net that loads
-  } cases[] = {
+  const struct { std::string image; const char* reason; } cases[] = {  // reason: part of it; "" when it loads
       {good, ""},
       {"-", "cannot be opened"},
       {good.substr(0, 39), "39 bytes, shorter than the 40-byte header"},
@@ -229,8 +209,8 @@ TEST(NetFile, DamagedFilesAreRefusedAndTheScriptEvaluates) {
   for (const auto& c : cases) {
     char reason[NET_REASON_MAX] = "";
     const kit::Loaded r = kit::loadText(c.image, [&](const char* path) { return loadNetwork(path, reason); });
-    EXPECT_TRUE(r.ok == !*c.reason && network.loaded == r.ok) << c.reason << ": " << reason;
-    EXPECT_NE(std::string(reason).find(c.reason), std::string::npos) << c.reason << ": " << reason;
+    EXPECT_TRUE(r.ok == !*c.reason && network.loaded == r.ok && std::string(reason).find(c.reason) != std::string::npos)
+        << c.reason << ": " << reason;
     EXPECT_EQ(evaluate(*b, 0, -MATE, MATE, &threats) == script, !r.ok) << c.reason;
     std::string error;
     EXPECT_EQ(kit::loadText(c.image, [&](const char* path) { return net::readNetFile(path, &back, &error); }).ok, r.ok)

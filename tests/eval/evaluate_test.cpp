@@ -95,14 +95,11 @@ TEST_F(EvaluateTest, MirrorImagesAgreeAndScoresStayBoundedAndFavourTheSideAhead)
     }
     threatened += kb[RED] > 0, lines += redLines + blackLines > 0;
   }
-  EXPECT_GT(threatened, 3000);
-  EXPECT_GT(lines, 150);
-  EXPECT_GT(ahead, 1000);
+  EXPECT_TRUE(threatened > 3000 && lines > 150 && ahead > 1000) << threatened << " " << lines << " " << ahead;
 }
 
-// The side attacking a bare king gains king safety and threat counts. After
-// a king is taken (possible deep in a search) nothing reads out of range and
-// the score stays bounded, against the side without it.
+// The side attacking a bare king gains king safety and threats. With a king
+// taken (deep in a search) the score stays bounded, against the side without it.
 TEST_F(EvaluateTest, AttackersGainAndALostKingLosesWithinBounds) {
   auto b = kit::boardFromFen("4k4/9/4N4/4C4/9/9/9/4R4/9/3K5 b");
   int16_t threats[2];
@@ -169,10 +166,9 @@ TEST_F(NetworkTest, EveryKernelVariantComputesTheTrainersScore) {
   EXPECT_EQ(variants, 1 + netKernelsRunHere(NET_KERNELS_SSE41) + netKernelsRunHere(NET_KERNELS_AVX2));
 }
 
-// Along random games long enough for the entries to wrap, scores asked for
-// at irregular intervals (entries rebuilt from one or several plies back or
-// from scratch), after a move and its unmake, a null move and its unmake, on
-// a copy of the board, with its history trimmed or not.
+// Along random games long enough for the entries to wrap, scores asked for at
+// irregular intervals (entries rebuilt from plies back or from scratch), after
+// moves, null moves and their unmakes, on a copy with its history trimmed or not.
 TEST_F(NetworkTest, AccumulatorsFollowMovesUnmakesNullMovesAndCopies) {
   const net::IntNetwork q = kit::randomNet(32, 4, 11);
   kit::loadTestNet(q);

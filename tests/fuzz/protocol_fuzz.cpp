@@ -1,8 +1,8 @@
 // libFuzzer target for the command loop (`make fuzz`): each input is command
-// lines served on an engine set up as at start-up, in UCCI or (when the
-// first byte is odd) in UCI. A go line is parsed, then
-// served as a shallow "go depth N", now and then with a "stop" waiting;
-// options that would grow the table or read named files are only parsed.
+// lines served on an engine set up as at start-up, in UCCI or (first byte odd)
+// UCI. A go line is parsed, then served as a shallow "go depth N", now and
+// then with a "stop" waiting; options that grow the table or read files are
+// only parsed.
 #include <unistd.h>
 
 #include <algorithm>

@@ -106,10 +106,9 @@ void checkPosition(Board& b, Seen& seen, bool everyPair) {
     const std::string expected = text(all, nAll);
     const std::set<int> distinct = keys(std::vector<Move>(all, all + nAll));
     ASSERT_EQ(int(distinct.size()), nAll) << fen;
-    ASSERT_EQ(kit::movesText(joined), expected) << fen;
-    ASSERT_EQ(text(counted, countMoves(b, s, counted)), expected) << fen;
-    ASSERT_EQ(kit::movesText(from), expected) << fen;
-    ASSERT_EQ(kit::movesText(to), expected) << fen;
+    for (const std::string& got : {kit::movesText(joined), text(counted, countMoves(b, s, counted)),
+                                   kit::movesText(from), kit::movesText(to)})  // by stage, counted, from, to
+      ASSERT_EQ(got, expected) << fen;
     for (int i = 0; i < nCaps; ++i) ASSERT_EQ(b.squares[caps[i].to] >> 4, otherSide(s)) << fen;
     for (int i = 0; i < nQuiets; ++i) ASSERT_EQ(b.squares[quiets[i].to], EMPTY) << fen;
     if (everyPair)  // isPseudoLegal takes exactly the generated moves
@@ -285,10 +284,8 @@ TEST(StaticExchange, ScreensLegsAndBatteries) {
     ASSERT_TRUE(kit::isLegal(*b, r.move)) << r.fen;
     const Move m = textToMove(r.move);
     EXPECT_EQ(staticExchange(*b, m), r.value) << r.fen;
-    EXPECT_EQ(exchangeAtLeast(*b, m, r.value), true) << r.fen;
-    EXPECT_EQ(exchangeAtLeast(*b, m, r.value + 1), false) << r.fen;
-    EXPECT_EQ(kit::toFen(*b), before) << "the board is left as it was";
-    EXPECT_TRUE(kit::matchesScratch(*b));
+    EXPECT_TRUE(exchangeAtLeast(*b, m, r.value) && !exchangeAtLeast(*b, m, r.value + 1)) << r.fen;
+    EXPECT_TRUE(kit::toFen(*b) == before && kit::matchesScratch(*b)) << "the board is left as it was";
   }
 }
 

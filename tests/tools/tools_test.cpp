@@ -51,17 +51,14 @@ TEST(NetRecords, PositionsOfRandomGamesComeBackWhole) {
   kit::randomGames(6, 160, 41, [&](Board& b) {
     net::Position p;
     tune::positionOf(b, &p);
-    p.score = int(rng() % 80001) - 40000;
-    p.result = int(rng() % 3);
-    p.ply = int(rng() % 70000);
+    p.score = int(rng() % 80001) - 40000, p.result = int(rng() % 3), p.ply = int(rng() % 70000);
     net::Record r;
     net::packRecord(p, &r);
     net::Position back;
     ASSERT_TRUE(net::unpackRecord(r, &back));
     ASSERT_EQ(piecesOf(back), piecesOf(p)) << kit::toFen(b);
-    EXPECT_EQ(back.score, std::clamp(p.score, -32768, 32767));
-    EXPECT_EQ(back.result, p.result);
-    EXPECT_EQ(back.ply, std::min(p.ply, 65535));
+    EXPECT_TRUE(back.score == std::clamp(p.score, -32768, 32767) && back.result == p.result &&
+                back.ply == std::min(p.ply, 65535)) << back.score << " " << back.result << " " << back.ply;
     ++seen;
   });
   EXPECT_GT(seen, 500);
@@ -95,8 +92,7 @@ TEST(NetRecords, MalformedRecordsAndFilesAreRefused) {
   std::vector<net::Record> records;
   std::string error;
   ASSERT_TRUE(net::readRecords(path.c_str(), &records, &error));
-  EXPECT_EQ(net::keepGoodRecords(&records), 1u);
-  EXPECT_EQ(records.size(), 2u);
+  EXPECT_TRUE(net::keepGoodRecords(&records) == 1 && records.size() == 2) << records.size();
 
   const std::string whole = kit::readFile(path);
   const std::vector<std::string> broken = {
@@ -106,9 +102,8 @@ TEST(NetRecords, MalformedRecordsAndFilesAreRefused) {
   for (const std::string& text : broken) {
     dir.write("bad.tvnd", text);
     records.clear();
-    EXPECT_FALSE(net::readRecords(dir.file("bad.tvnd").c_str(), &records, &error)) << text.size();
-    EXPECT_TRUE(records.empty());
-    EXPECT_EQ(net::countRecords(dir.file("bad.tvnd").c_str()), -1);
+    EXPECT_FALSE(net::readRecords(dir.file("bad.tvnd").c_str(), &records, &error) || !records.empty() ||
+                 net::countRecords(dir.file("bad.tvnd").c_str()) != -1) << text.size();
   }
   EXPECT_FALSE(net::readRecords(dir.file("missing").c_str(), &records, &error));
 }
@@ -128,8 +123,7 @@ TEST(NetInputs, HandCountedSquaresInBothViews) {
   const net::Position rook = positionOf("3k5/9/9/9/9/9/9/9/9/R3K4 b");
   EXPECT_EQ(inputs(rook, net::MOVER), (std::vector<int>{86, 7 * 90 + 4, 11 * 90 + 8}));
   EXPECT_EQ(inputs(rook, net::OTHER), (std::vector<int>{85, 4 * 90 + 81, 7 * 90 + 3}));
-  EXPECT_EQ(net::bucketOf(32, 8), 7);
-  EXPECT_EQ(net::bucketOf(3, 8), 0);
+  EXPECT_TRUE(net::bucketOf(32, 8) == 7 && net::bucketOf(3, 8) == 0);
 }
 
 std::vector<net::Record> recordsOf(const std::string& path) {
@@ -140,8 +134,7 @@ std::vector<net::Record> recordsOf(const std::string& path) {
 }
 
 int gendata(const std::vector<std::string>& args) {
-  kit::Process p(TOLVANE_BUILD_DIR "/tools/gendata", args);
-  return p.waitExit(120000);
+  return kit::Process(TOLVANE_BUILD_DIR "/tools/gendata", args).waitExit(120000);
 }
 
 // Two chunks of one game each; a run started again skips the complete
@@ -166,8 +159,7 @@ TEST(NetData, ChunksResumeAndPrepare) {
   std::remove(second.c_str());
   dir.write("chunk-7-00001.tvnd.part", "half a chunk");
   ASSERT_EQ(gendata(run), 0);
-  EXPECT_EQ(net::countRecords(first.c_str()), 0);
-  EXPECT_EQ(kit::readFile(second), played);
+  EXPECT_TRUE(net::countRecords(first.c_str()) == 0 && kit::readFile(second) == played);
   EXPECT_FALSE(std::filesystem::exists(second + ".part"));
 
   // netprep: the second chunk twice gives its positions once each.
@@ -198,8 +190,7 @@ struct NetTrainer : ::testing::Test {
       records.push_back(r);
     });
     settings.hidden = 32, settings.buckets = 2, settings.lambda = 1, settings.batch = 64, settings.rate = 0.005;
-    all.resize(records.size());
-    for (size_t i = 0; i < all.size(); ++i) all[i] = uint32_t(i);
+    for (uint32_t i = 0; i < records.size(); ++i) all.push_back(i);
     net::initNetwork(&network, settings.hidden, settings.buckets, 1);
     before = net::meanLoss(network, records, all.data(), all.size(), settings);
     std::vector<uint32_t> order = all;
@@ -217,14 +208,13 @@ struct NetTrainer : ::testing::Test {
 };
 
 TEST_F(NetTrainer, LearnsMaterial) {
-  ASSERT_GT(records.size(), 3000u);
-  EXPECT_LT(after, before / 4) << before;
+  EXPECT_TRUE(records.size() > 3000 && after < before / 4) << records.size() << ": " << before << " to " << after;
 }
 
-// The integer score is the float score of the rounded weights, truncated;
-// against the float network it misses by no more than the rounding allows:
-// each accumulator by (pieces + 1) / 2 units of QA, each output weight by
-// half a unit of QB, the output bias by half a unit of QA * QB.
+// The integer score is the float score of the rounded weights, truncated; the
+// float network's it misses by no more than rounding allows: each accumulator
+// by (pieces + 1) / 2 units of QA, each output weight by half of QB, the bias
+// by half of QA * QB.
 TEST_F(NetTrainer, NetFileHoldsTheNetworkAndScoresAsTheFloatOneWithinRounding) {
   net::IntNetwork q, back;
   net::quantise(network, settings.outputScale, &q);
@@ -268,10 +258,9 @@ TEST_F(NetTrainer, ClippedNetworkCannotOverflow) {
     net::clipNetwork(&n, 0, n.size());
     net::IntNetwork q;
     net::quantise(n, net::MAX_OUTPUT_SCALE, &q);
-    EXPECT_EQ(q.weight[0], sign * net::FEATURE_WEIGHT_MAX);
     bool overflow = false;
     net::integerScore(q, start, &overflow);
-    EXPECT_FALSE(overflow);
+    EXPECT_TRUE(q.weight[0] == sign * net::FEATURE_WEIGHT_MAX && !overflow) << q.weight[0];
   }
 }
 
@@ -295,8 +284,7 @@ TEST_F(NetTrainer, CheckpointsComeBackOrAreRefused) {
 
 struct TunerTest : ::testing::Test {
   void SetUp() override {
-    kit::useShippedScript();
-    searchOptions.knowledgeLevel = 2;  // every term
+    kit::useShippedScript(), searchOptions.knowledgeLevel = 2;  // every term
     params = tune::scriptParams(true);
     for (const tune::Param& p : params) start.push_back(tune::paramValue(p));
     kit::randomGames(8, 120, 77, [this](Board& b) { fens.push_back(kit::toFen(b)); });
@@ -304,14 +292,10 @@ struct TunerTest : ::testing::Test {
     for (const std::string& fen : fens)
       tune::addPosition(data, *kit::boardFromFen(fen), 0.5f * float(rng() % 3), params, start);
   }
-  void TearDown() override {
-    apply(start);
-    searchOptions.knowledgeLevel = knowledge;
-  }
+  void TearDown() override { apply(start), searchOptions.knowledgeLevel = knowledge; }
   void apply(const std::vector<int>& values) {
     for (size_t i = 0; i < params.size(); ++i) tune::setParam(params[i], values[i]);
-    deriveScoreTables();
-    buildMoveDelta();
+    deriveScoreTables(), buildMoveDelta();
   }
   const uint8_t knowledge = searchOptions.knowledgeLevel;
   std::vector<tune::Param> params;
@@ -353,15 +337,13 @@ TEST_F(TunerTest, GradientMatchesFiniteDifferences) {
     EXPECT_NEAR(gradient[j], numeric, 1e-6 + 1e-4 * std::fabs(numeric)) << params[j].name;
     ++checked;
   }
-  EXPECT_GT(checked, 100);
-  EXPECT_GT(tune::fitScale(data, theta), 0);
+  EXPECT_TRUE(checked > 100 && tune::fitScale(data, theta) > 0) << checked;
 }
 
 // Unchanged numbers give the script back byte for byte; changed ones are
 // read back by the engine's reader, everything else as it was.
 TEST_F(TunerTest, WrittenScriptReadsBackWithTheNewNumbers) {
-  const std::string shipped = TOLVANE_DATA_DIR "/PosVal.txt";
-  const std::string out = TOLVANE_BUILD_DIR "/tuned_test.txt";
+  const std::string shipped = TOLVANE_DATA_DIR "/PosVal.txt", out = TOLVANE_BUILD_DIR "/tuned_test.txt";
   ASSERT_TRUE(tune::writeScript(shipped.c_str(), out.c_str(), params, start));
   EXPECT_TRUE(kit::readFile(out) == kit::readFile(shipped));
 
