@@ -84,7 +84,11 @@ function cyclesOfGame(moves, out) {
     const key = placement(board.fen());
     if (seen.has(key)) {
       const j = seen.get(key);
-      out.push({ source: 'game', fen: fens[j], moves: moves.slice(j, i + 1) });
+      // The reversible-move count starts afresh: the library would end a
+      // long game by the move-count rule before it judged the cycle.
+      const fen = fens[j].split(' ');
+      fen[4] = '0';
+      out.push({ source: 'game', fen: fen.join(' '), moves: moves.slice(j, i + 1) });
     }
     seen.set(key, i + 1);
   }
