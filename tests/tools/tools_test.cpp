@@ -224,13 +224,12 @@ TEST_F(NetTrainer, NetFileHoldsTheNetworkAndScoresAsTheFloatOneWithinRounding) {
   ASSERT_TRUE(net::readNetFile(path.c_str(), &back, &error)) << error;
   EXPECT_TRUE(back.weight == q.weight && back.bias == q.bias && back.outWeight == q.outWeight &&
               back.outBias == q.outBias && back.outputScale == q.outputScale);
-  net::Network rounded = network;
-  float* w = rounded.params.data();
-  for (size_t i = 0; i < q.weight.size(); ++i) w[i] = float(q.weight[i]) / net::QA;
-  for (int i = 0; i < q.hidden; ++i) w[rounded.biasAt() + i] = float(q.bias[i]) / net::QA;
-  for (size_t i = 0; i < q.outWeight.size(); ++i) w[rounded.outWeightAt() + i] = float(q.outWeight[i]) / net::QB;
-  for (int b = 0; b < q.buckets; ++b) w[rounded.outBiasAt() + b] = float(q.outBias[b]) / (net::QA * net::QB);
+  net::Network rounded;
+  net::dequantise(back, &rounded);
   const int scale = settings.outputScale;
+  net::IntNetwork again;  // a net file as the trainer's starting point keeps its integers
+  net::quantise(rounded, scale, &again);
+  EXPECT_TRUE(again.weight == q.weight && again.bias == q.bias && again.outWeight == q.outWeight && again.outBias == q.outBias);
   for (const net::Record& r : records) {
     net::Position p;
     net::unpackRecord(r, &p);

@@ -63,6 +63,17 @@ void quantise(const Network& n, int outputScale, IntNetwork* q) {
     q->outBias[b] = rounded<int32_t>(w[n.outBiasAt() + b], float(QA) * QB);
 }
 
+void dequantise(const IntNetwork& q, Network* n) {
+  n->hidden = q.hidden;
+  n->buckets = q.buckets;
+  n->params.assign(n->size(), 0.0f);
+  float* w = n->params.data();
+  for (size_t i = 0; i < q.weight.size(); ++i) w[i] = float(q.weight[i]) / QA;
+  for (int i = 0; i < q.hidden; ++i) w[n->biasAt() + i] = float(q.bias[i]) / QA;
+  for (size_t i = 0; i < q.outWeight.size(); ++i) w[n->outWeightAt() + i] = float(q.outWeight[i]) / QB;
+  for (int b = 0; b < q.buckets; ++b) w[n->outBiasAt() + b] = float(q.outBias[b]) / (float(QA) * QB);
+}
+
 uint32_t fnv1a(const uint8_t* bytes, size_t count) {
   uint32_t h = FNV_OFFSET;
   for (size_t i = 0; i < count; ++i) h = (h ^ bytes[i]) * FNV_PRIME;

@@ -25,6 +25,8 @@ struct IntNetwork {
 // Feature weights and biases round(w * QA), output weights round(w * QB),
 // output biases round(b * QA * QB); the network is clipped to fit already.
 void quantise(const Network& n, int outputScale, IntNetwork* q);
+// The float network whose rounding is q: a net file as a starting point.
+void dequantise(const IntNetwork& q, Network* n);
 uint32_t fnv1a(const uint8_t* bytes, size_t count);
 bool writeNetFile(const char* path, const IntNetwork& q);
 // False, with the reason in *error, for a file the engine refuses.

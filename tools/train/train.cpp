@@ -1,13 +1,14 @@
 // train: fits the learned evaluation to TVND records and writes the
 // engine's net file.
 //
-//   train DATA... [--out NET] [--checkpoint FILE] [--resume] [--hidden H]
+//   train DATA... [--out NET] [--checkpoint FILE] [--resume | --init NET] [--hidden H]
 //         [--buckets B] [--scale S] [--lambda L] [--k K] [--epochs N]
 //         [--batch N] [--rate R] [--decay D] [--held-out F] [--seed S]
 //         [--threads T]
 //   train check NET CHECKPOINT DATA... [--count N]
 //
-// Training holds out a share of the positions and reports their loss after
+// --init starts from the weights of a net file (its shape and scale) instead
+// of random ones. Training holds out a share of the positions and reports their loss after
 // every epoch; each epoch ends with the checkpoint (float weights and
 // Adam's state, which --resume continues from) and the net file, rounded
 // to the engine's integers. `check` compares the net file's integer score
@@ -32,14 +33,14 @@ constexpr int DEFAULT_CHECK_COUNT = 100000;
 struct Arguments {
   net::TrainSettings settings;
   std::vector<const char*> data;
-  std::string out = "Network.nnue", checkpoint = "checkpoint.tvnc";
+  std::string out = "Network.nnue", checkpoint = "checkpoint.tvnc", init;
   bool resume = false;
   long checkCount = DEFAULT_CHECK_COUNT;
 };
 
 int usage() {
   std::fprintf(stderr,
-               "usage: train DATA... [--out NET] [--checkpoint FILE] [--resume] [--hidden H]\n"
+               "usage: train DATA... [--out NET] [--checkpoint FILE] [--resume | --init NET] [--hidden H]\n"
                "             [--buckets B] [--scale S] [--lambda L] [--k K] [--epochs N]\n"
                "             [--batch N] [--rate R] [--decay D] [--held-out F] [--seed S]\n"
                "             [--threads T]\n"
@@ -74,6 +75,10 @@ bool readArguments(int argc, char** argv, int first, Arguments* a) {
     }
     if (std::strcmp(word, "--checkpoint") == 0) {
       a->checkpoint = value;
+      continue;
+    }
+    if (std::strcmp(word, "--init") == 0) {
+      a->init = value;
       continue;
     }
     double v = 0;
@@ -136,6 +141,15 @@ int train(Arguments& a) {
     }
     std::fprintf(stderr, "train: resuming after epoch %d (H %d, B %d)\n", done, n.hidden,
                  n.buckets);
+  } else if (!a.init.empty()) {
+    net::IntNetwork q;
+    std::string error;
+    if (!net::readNetFile(a.init.c_str(), &q, &error)) {
+      std::fprintf(stderr, "train: %s %s\n", a.init.c_str(), error.c_str());
+      return 1;
+    }
+    net::dequantise(q, &n);
+    s.outputScale = q.outputScale;
   } else {
     net::initNetwork(&n, s.hidden, s.buckets, s.seed);
   }
