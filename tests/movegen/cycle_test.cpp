@@ -1,6 +1,7 @@
 // The rules of a repeated position: hand-built cycles, one per rule, and cycles
 // from games and steered walks, every verdict also an independent rules
-// library's (tools/cycle_oracle.cjs).
+// library's (tools/cycle_oracle.cjs) but for the two defender cases marked
+// below, where the library reads the written rules otherwise.
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -67,6 +68,12 @@ TEST(Cycle, EachRuleGivesItsVerdictFromEveryPositionOfTheCycle) {
       {"a defender pinned against its king defends nothing",
        {"3k5/9/9/3n5/9/R1R1p4/9/9/9/3K5 w", "c4c3 d9d8 c3c4 d8d9", RED}},
       {"a free defender does", {"3k5/9/9/3n5/9/R1R1p4/9/9/9/4K4 w", "c4c3 d9d8 c3c4 d8d9", NO_LOSER}},
+      // The library: pinned, since it is its side's only piece between the kings.
+      {"a defender between the kings is free while an enemy piece shields them too",
+       {"5R3/4k4/9/9/9/p3rp3/9/9/4A4/3AK4 b", "f4g4 f9g9 g4f4 g9f9", NO_LOSER}},
+      // The library: no chase, the rook's attack itself being old.
+      {"cutting the king off its recapture (a cannon's screen, set or opened) chases",
+       {"1rbakc1R1/4a4/2n6/p1p1p3p/2P3b2/7N1/P3P3P/1cC1B3C/5r3/1RBAKA3 b", "e8f7 i2f2 f7e8 f2i2", BLACK}},
       {"idle moves between the chases: allowed",
        {"4k4/9/9/9/9/R1R1p4/9/9/9/3K5 w", "c4c3 e9e8 d0d1 e8e9 c3c4 e9e8 d1d0 e8e9", NO_LOSER}},
       {"chasing two pieces in turn: allowed", {"4k4/9/9/5c3/R3n4/9/9/9/9/3K5 w", "a5a6 e9e8 a6a5 e8e9", NO_LOSER}},
