@@ -8,10 +8,10 @@
 //   train check NET CHECKPOINT DATA... [--count N]
 //
 // --init starts from the weights of a net file (its shape and scale) instead
-// of random ones. Training holds out a share of the positions and reports their loss after
-// every epoch; each epoch ends with the checkpoint (float weights and
-// Adam's state, which --resume continues from) and the net file, rounded
-// to the engine's integers. `check` compares the net file's integer score
+// of random ones. Training holds out a share of the positions and reports
+// their loss after every epoch; each epoch ends with the checkpoint (float
+// weights and Adam's state, which --resume continues from) and the net file,
+// rounded to the engine's integers. `check` compares the net file's integer score
 // with the checkpoint's float score on the first N positions of the data.
 #include <chrono>
 #include <cmath>
