@@ -98,7 +98,9 @@ bool readArguments(int argc, char** argv, int first, Arguments* a) {
     else if (std::strcmp(word, "--count") == 0) a->checkCount = long(v);
     else return false;
   }
-  return !a->data.empty() && net::validShape(s.hidden, s.buckets) && s.outputScale >= 1 &&
+  // Resuming takes its weights from the checkpoint: a net to start from as
+  // well would be ignored, so the two together are a usage error.
+  return !a->data.empty() && !(a->resume && !a->init.empty()) && net::validShape(s.hidden, s.buckets) && s.outputScale >= 1 &&
          s.outputScale <= net::MAX_OUTPUT_SCALE && s.lambda >= 0 && s.lambda <= 1 && s.k > 0 &&
          s.batch >= 1 && s.rate > 0 && s.heldOut >= 0 && s.heldOut < 1;
 }
