@@ -11,8 +11,9 @@
 // of random ones. Training holds out a share of the positions and reports
 // their loss after every epoch; each epoch ends with the checkpoint (float
 // weights and Adam's state, which --resume continues from) and the net file,
-// rounded to the engine's integers. `check` compares the net file's integer score
-// with the checkpoint's float score on the first N positions of the data.
+// rounded to the engine's integers. `check` compares the net file's integer
+// score with the checkpoint's float score on the first N positions of the
+// data.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -100,7 +101,8 @@ bool readArguments(int argc, char** argv, int first, Arguments* a) {
   }
   // Resuming takes its weights from the checkpoint: a net to start from as
   // well would be ignored, so the two together are a usage error.
-  return !a->data.empty() && !(a->resume && !a->init.empty()) && net::validShape(s.hidden, s.buckets) && s.outputScale >= 1 &&
+  if (a->resume && !a->init.empty()) return false;
+  return !a->data.empty() && net::validShape(s.hidden, s.buckets) && s.outputScale >= 1 &&
          s.outputScale <= net::MAX_OUTPUT_SCALE && s.lambda >= 0 && s.lambda <= 1 && s.k > 0 &&
          s.batch >= 1 && s.rate > 0 && s.heldOut >= 0 && s.heldOut < 1;
 }
