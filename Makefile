@@ -100,7 +100,7 @@ clean:
 WIN_BUILD ?= build-win
 WINE_ENV   = WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 VERSION   ?= $(shell git describe --tags --always --dirty 2>/dev/null || echo dev)
-DIST_DATA  = PosVal.txt Config.ini TimeManagement.txt HowToThink.opt OpenBook.dat
+DIST_DATA  = PosVal.txt Config.ini TimeManagement.txt HowToThink.opt OpenBook.dat Network.nnue
 APT_GET    = SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); $$SUDO apt-get update -qq && $$SUDO apt-get install -y -qq
 
 .PHONY: windows test-windows dist windows-deps wine-deps

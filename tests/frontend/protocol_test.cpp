@@ -243,6 +243,11 @@ TEST(Protocol, DataFilesBesideTheBinaryAndInTheWorkingDirectory) {
   };
   const std::string ready = "ucciok\nreadyok\nbye\n", config = "配置文件装载失败", time = "时间分配文件装载失败";
   for (const char* name : {"PosVal.txt", "HowToThink.opt"}) copyData(name);
+  // The learned evaluation off at first, whatever the shipped options say.
+  std::string options = kit::readFile(home.file("HowToThink.opt"));
+  ASSERT_EQ(options.size(), 272u);
+  const auto useNetwork = [&](char on) { options[0xBC] = on, home.write("HowToThink.opt", options); };
+  useNetwork(0);
   Run r = start(home.path);
   EXPECT_TRUE(r.code == 0 && r.out.find(ready) != std::string::npos) << r.out;
   EXPECT_TRUE(r.err.find(config) != std::string::npos && r.err.find(time) != std::string::npos &&
@@ -261,10 +266,7 @@ TEST(Protocol, DataFilesBesideTheBinaryAndInTheWorkingDirectory) {
   // The learned evaluation switched on: a missing net is named once and the
   // script plays; a net plays with scores of its own; a damaged one is named
   // and the script plays again.
-  std::string options = kit::readFile(home.file("HowToThink.opt"));
-  ASSERT_EQ(options.size(), 272u);
-  options[0xBC] = 1;  // useNetwork
-  home.write("HowToThink.opt", options);
+  useNetwork(1);
   const auto play = [&]() {  // out: the score line of the last iteration
     kit::Process p(home.file("tolvane"), {}, home.path);
     p.send("ucci\nposition fen " + std::string(MIDGAME_FEN) + "\ngo depth 6");
