@@ -50,7 +50,8 @@ class Process {
 };
 
 // The built engine in a directory holding its data files, by default the build
-// directory (PosVal.txt, Config.ini, TimeManagement.txt, HowToThink.opt, OpenBook.dat).
+// directory (PosVal.txt, Config.ini, TimeManagement.txt, HowToThink.opt,
+// OpenBook.dat, Network.nnue).
 struct Engine : Process {
   explicit Engine(const std::string& workDir = TOLVANE_BUILD_DIR, const std::vector<std::string>& args = {})
       : Process(TOLVANE_BINARY, args, workDir) {}

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "common/netfiles.h"
+#include "config/searchoptions.h"
 #include "frontend/position.h"
 #include "frontend/session.h"
 
@@ -246,7 +247,10 @@ TEST(Protocol, DataFilesBesideTheBinaryAndInTheWorkingDirectory) {
   // The learned evaluation off at first, whatever the shipped options say.
   std::string options = kit::readFile(home.file("HowToThink.opt"));
   ASSERT_EQ(options.size(), 272u);
-  const auto useNetwork = [&](char on) { options[0xBC] = on, home.write("HowToThink.opt", options); };
+  const auto useNetwork = [&](char on) {
+    options[offsetof(SearchOptions, useNetwork)] = on;
+    home.write("HowToThink.opt", options);
+  };
   useNetwork(0);
   Run r = start(home.path);
   EXPECT_TRUE(r.code == 0 && r.out.find(ready) != std::string::npos) << r.out;

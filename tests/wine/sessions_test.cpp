@@ -95,7 +95,7 @@ TEST_P(WineSession, ThinksOnTheClockAndHearsIsreadyStopAndQuit) {
 // no message box may wait for a click here.
 TEST_P(WineSession, DataFilesBesideTheExeAndAMissingEvaluationScript) {
   kit::TempDir elsewhere, home;
-  for (const char* name : {"tolvane.exe", "Config.ini", "TimeManagement.txt", "PosVal.txt"})
+  for (const char* name : {"tolvane.exe", "Config.ini", "TimeManagement.txt", "PosVal.txt", "Network.nnue"})
     home.copyIn(WIN_DIR + "/" + name, name);
   std::string options = kit::readFile(WIN_DIR + "/HowToThink.opt");
   options.at(0x84) = 1;  // debugConsole
