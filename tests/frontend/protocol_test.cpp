@@ -246,7 +246,7 @@ TEST(Protocol, DataFilesBesideTheBinaryAndInTheWorkingDirectory) {
   for (const char* name : {"PosVal.txt", "HowToThink.opt"}) copyData(name);
   // The learned evaluation off at first, whatever the shipped options say.
   std::string options = kit::readFile(home.file("HowToThink.opt"));
-  ASSERT_EQ(options.size(), 272u);
+  ASSERT_EQ(options.size(), sizeof(SearchOptions));
   const auto useNetwork = [&](char on) {
     options[offsetof(SearchOptions, useNetwork)] = on;
     home.write("HowToThink.opt", options);

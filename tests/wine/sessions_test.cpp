@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "config/searchoptions.h"
 #include "frontend/session.h"
 
 using namespace frontendtest;
@@ -98,7 +99,7 @@ TEST_P(WineSession, DataFilesBesideTheExeAndAMissingEvaluationScript) {
   for (const char* name : {"tolvane.exe", "Config.ini", "TimeManagement.txt", "PosVal.txt", "Network.nnue"})
     home.copyIn(WIN_DIR + "/" + name, name);
   std::string options = kit::readFile(WIN_DIR + "/HowToThink.opt");
-  options.at(0x84) = 1;  // debugConsole
+  options.at(offsetof(SearchOptions, debugConsole)) = 1;
   home.write("HowToThink.opt", options);
   Exe found(GetParam(), elsewhere.path, home.path);
   found.send("ucci\nposition fen " + FEN + "\ngo depth 6");
